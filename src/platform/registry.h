@@ -47,7 +47,8 @@ public:
 
     /// Value number `index` in the key's order. `nameBufferSize` and `dataBufferSize` are
     /// the byte sizes of the caller's buffers as RegEnumValueA sees them: a name needs room
-    /// for its NUL, string data too. A value that does not fit gives MoreData.
+    /// for its NUL, string data too. A value that does not fit gives MoreData. `*value` is
+    /// written only on Ok. The order of values is the registry's own (Wine sorts by name).
     virtual RegistryStatus EnumValue(std::uint32_t index, std::size_t nameBufferSize,
                                      std::size_t dataBufferSize, RegistryValue* value) = 0;
     /// Reads one value by name ("" is the key's default value), with the same buffer rule.
@@ -57,10 +58,18 @@ public:
     virtual bool SetDWord(const std::string& name, std::uint32_t data) = 0;
     virtual bool SetBinary(const std::string& name, const std::string& bytes) = 0;
     virtual bool DeleteValue(const std::string& name) = 0;
+    /// Writes a value of any Win32 type number (REG_EXPAND_SZ is 2) from raw bytes; string
+    /// types need their NUL in `bytes`. For installers and tests that need what the typed
+    /// setters cannot write.
+    virtual bool SetRaw(const std::string& /*name*/, std::uint32_t /*registryType*/,
+                        const std::string& /*bytes*/) {
+        return false;
+    }
 };
 
 /// POSIX only: the file that holds the registry store. By default it is "registry.reg"
-/// beside the running program. Ignored on Windows, where the real registry is used.
+/// beside the running program; an empty path restores that. Ignored on Windows, where the
+/// real registry is used and RegistryStoreFile() is empty.
 void UseRegistryStoreFile(const std::string& path);
 std::string RegistryStoreFile();
 

@@ -1,0 +1,51 @@
+# Shared by the scripts: package installation and the Wine environment.
+# shellcheck shell=bash
+
+VELKOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+WINE64=${WINE64:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
+
+# Installs the Debian packages given that are not installed yet.
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "== installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq || return 1
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null || return 1
+}
+
+BUILD_PACKAGES=(cmake ninja-build g++ googletest)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
+# Exports the environment of every Wine run for the prefix of a Windows build tree.
+use_wine_prefix() {
+    export WINEPREFIX="$1/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES=winemenubuilder.exe=d
+}
+
+# Creates the prefix once and starts a persistent wineserver with Wine's own services, so
+# that no test inherits them (they would hold a test runner's output pipe open).
+start_wine() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "== creating Wine prefix $WINEPREFIX"
+        "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
+        "$WINESERVER" -w
+    fi
+    "$WINESERVER" -p
+    "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+stop_wine() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+}

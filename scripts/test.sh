@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every preset and runs every test: the Windows build's unit
+# tests under Wine, the native unit and integration tests (driving both engines), the same
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzzer for a bounded time.
+# Ends with one line "N passed, N failed"; exits non-zero on any failure.
+set -uo pipefail
+source "$(dirname "$0")/lib/common.sh"
+cd "$VELKOR_ROOT"
+
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+JOBS=${JOBS:-$(nproc)}
+passed=0
+failed=0
+
+ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" || {
+    echo "package installation failed"
+    echo "0 passed, 1 failed"
+    exit 1
+}
+
+# Counts one ctest run from its closing line; a run without that line counts as one failure.
+count_ctest() {
+    local log=$1 line total bad
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+    if [ -z "$line" ]; then
+        failed=$((failed + 1))
+        return
+    fi
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+}
+
+build() {
+    local preset=$1
+    shift
+    echo "== build $preset"
+    if ! cmake --preset "$preset" "$@" >"build/$preset.configure.log" 2>&1; then
+        cat "build/$preset.configure.log"
+        return 1
+    fi
+    cmake --build --preset "$preset" -j "$JOBS" 2>&1 | tail -n 40
+    return "${PIPESTATUS[0]}"
+}
+
+run_ctest() {
+    local preset=$1
+    shift
+    echo "== test $preset"
+    local log="build/$preset/ctest.log"
+    ctest --preset "$preset" -j "$JOBS" --timeout 600 "$@" 2>&1 | tee "$log" | grep -E -v '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' 
+    count_ctest "$log"
+}
+
+mkdir -p build
+
+# Windows: unit tests under Wine.
+if build windows; then
+    use_wine_prefix "$VELKOR_ROOT/build/windows"
+    start_wine
+    run_ctest windows
+else
+    failed=$((failed + 1))
+fi
+
+# Native: unit tests, and the integration tests against both engines.
+if build native -DVELKOR_WINDOWS_BUILD_DIR="$VELKOR_ROOT/build/windows"; then
+    run_ctest native
+else
+    failed=$((failed + 1))
+fi
+stop_wine
+
+if build native-asan; then
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        run_ctest native-asan
+else
+    failed=$((failed + 1))
+fi
+
+# Fuzzers: each runs for a bounded time from its seeds; a crash is a failure.
+if build fuzz; then
+    for fuzzer in xml_parser params_file reg_file; do
+        corpus="build/fuzz/corpus-$fuzzer"
+        mkdir -p "$corpus"
+        echo "== fuzz $fuzzer for ${FUZZ_SECONDS}s"
+        if "build/fuzz/fuzz/${fuzzer}_fuzz" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 \
+            -artifact_prefix="build/fuzz/${fuzzer}-" "$corpus" "fuzz/corpus/$fuzzer" \
+            >"build/fuzz/$fuzzer.log" 2>&1; then
+            passed=$((passed + 1))
+        else
+            tail -n 30 "build/fuzz/$fuzzer.log"
+            failed=$((failed + 1))
+        fi
+    done
+else
+    failed=$((failed + 1))
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

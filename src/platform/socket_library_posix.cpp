@@ -1,0 +1,10 @@
+#include "platform/socket_library.h"
+
+namespace platform {
+
+// BSD sockets need no start-up.
+bool StartSocketLibrary() { return true; }
+
+void StopSocketLibrary() {}
+
+}  // namespace platform
