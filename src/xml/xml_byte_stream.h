@@ -10,6 +10,8 @@ public:
     CXMLByteStream(const char* data, std::size_t size) : m_data(data), m_size(size) {}
     explicit CXMLByteStream(const std::string& bytes)
         : CXMLByteStream(bytes.data(), bytes.size()) {}
+    /// A temporary string would die before the stream is read.
+    explicit CXMLByteStream(std::string&&) = delete;
 
     bool AtEnd() const { return m_pushedCount == 0 && m_position >= m_size; }
     /// The next byte (0-255), or -1 at the end.
