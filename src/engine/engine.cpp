@@ -1,0 +1,167 @@
+#include "engine/engine.h"
+
+#include <exception>
+
+#include "engine/log.h"
+#include "engine/object_factory.h"
+#include "engine/stop_flag.h"
+#include "engine/tavrin_exception.h"
+#include "platform/host_address.h"
+#include "platform/program.h"
+#include "platform/socket_library.h"
+
+using engine_log::Line;
+
+const char* const kInstallationKey = "SOFTWARE\\Orvik\\Plotara TroubleShooter";
+
+std::atomic<bool>& EngineStopFlag() {
+    static std::atomic<bool> stop{false};
+    return stop;
+}
+
+namespace {
+
+/// The failure kind that an exception reaching the end of start-up stands for.
+int StartupFailureKind(const CTavrinException& failure) {
+    if (dynamic_cast<const CNoSMMInstalled*>(&failure)) return 1;
+    if (dynamic_cast<const CNoProductSupported*>(&failure)) return 2;
+    if (dynamic_cast<const CParamsFileDoesNotExist*>(&failure)) return 3;
+    if (dynamic_cast<const CParamsFileBadFormat*>(&failure)) return 4;
+    if (dynamic_cast<const CModuleNotInstalled*>(&failure)) return 5;
+    if (dynamic_cast<const CModuleXMLFileDoesNotExist*>(&failure)) return 6;
+    if (dynamic_cast<const CModuleXMLNotWellFormed*>(&failure)) return 7;
+    if (dynamic_cast<const CProdNumberFileDoesNotExist*>(&failure)) return 8;
+    if (dynamic_cast<const CPrinterIOError*>(&failure)) return 9;
+    if (dynamic_cast<const CPrinterNotSupported*>(&failure)) return 10;
+    if (dynamic_cast<const CTavrinPortInUse*>(&failure)) return 11;
+    if (dynamic_cast<const CTavrinEngineInUse*>(&failure)) return 12;
+    if (dynamic_cast<const CTavrinModuleInUse*>(&failure)) return 13;
+    if (dynamic_cast<const CIncorrectProxySettings*>(&failure)) return 14;
+    return 0;
+}
+
+}  // namespace
+
+CEngine::CEngine()
+    : m_objectFactory(CObjectFactory::Instance()),
+      m_lock(std::make_unique<platform::ReentrantLock>()) {
+    EngineStopFlag() = false;
+    // When the library offers another version than 1.1 it is shut down again at once; the
+    // engine goes on and its socket calls fail later.
+    m_socketLibraryStarted = platform::StartSocketLibrary();
+}
+
+CEngine::~CEngine() {
+    if (m_socketLibraryStarted) platform::StopSocketLibrary();
+    m_lock.reset();
+    m_moduleConfig.reset();
+    // The printer port and the listening socket are deleted here once the engine builds them.
+}
+
+bool CEngine::Lock() {
+    m_lock->Enter();
+    return true;
+}
+
+bool CEngine::Unlock() {
+    m_lock->Leave();
+    return true;
+}
+
+void CEngine::SetPageVariable(const std::string& name, const std::string& value) {
+    Lock();
+    m_pageVariables[name] = value;
+    Unlock();
+}
+
+std::string CEngine::GetPageVariable(const std::string& name) {
+    Lock();
+    auto found = m_pageVariables.find(name);
+    std::string value = found == m_pageVariables.end() ? std::string() : found->second;
+    Unlock();
+    return value;
+}
+
+void CEngine::SetInstallationDirectory(const std::string& directory) {
+    m_installationDirectory = directory;
+    SetPageVariable("installation-directory", directory);
+}
+
+// Filled by the system-information layer (operating system, driver, RIP and browser details).
+void CEngine::CollectSystemInfo(TextMap&) {}
+
+// Filled by the proxy-bypass layer; until then every proxy setting is accepted.
+bool CEngine::CheckProxyBypass() { return true; }
+
+// Filled by the listener: binds port 8190 or probes the engine that holds it.
+void CEngine::OpenListeningPort() {}
+
+// Filled by the product-number layer: asks the printer for its model and checks support.
+void CEngine::ReadProductNumber() {}
+
+// Filled by the browser-launch layer.
+void CEngine::LaunchBrowser() {}
+
+void CEngine::SetStartAddress(const std::string& page, bool http) {
+    if (http) {
+        m_startAddress = "http://" + GetLocalAddress() + ":" + "8190" + "/" + page;
+    } else {
+        const char separator = platform::PathSeparator();
+        const std::string moduleDirectory =
+            m_moduleConfig ? m_moduleConfig->GetModuleDirectory() : GetPageVariable("module-dir");
+        m_startAddress = m_installationDirectory + separator + moduleDirectory + separator +
+                         "www" + separator + page;
+    }
+}
+
+std::string CEngine::GetLocalAddress() { return platform::LocalHostAddress(); }
+
+bool CEngine::Initialize() {
+    try {
+        FindInstalledModules();
+        LoadConfiguration();
+        try {
+            ReadProductNumber();
+        } catch (CCannotOpenPrinterPort* caught) {
+            TakeOwnership(caught);
+            engine_log::Log(Line::Forced,
+                            "Ignoring that the %1 channel %2 used cannot be opened while "
+                            "retrieving the product number.",
+                            GetPageVariable("prttype"), GetPageVariable("prtaddr"));
+        } catch (CPrinterIOError* caught) {
+            TakeOwnership(caught);
+            if (GetPageVariable("prttype") != "parallel") {
+                ReportStartupFailure(9);
+                return false;
+            }
+            engine_log::Log(Line::Forced,
+                            "Ignoring that the %1 channel %2 used cannot be used while "
+                            "retrieving the product number.",
+                            GetPageVariable("prttype"), GetPageVariable("prtaddr"));
+        }
+        OpenListeningPort();
+        if (m_listeningSocket == nullptr) {
+            // Another engine serves this module and printer: hand the user over to it. (Until
+            // the listener is part of the engine, no socket is ever held, so start-up ends here.)
+            LaunchBrowser();
+            return false;
+        }
+        if (!CheckProxyBypass()) throw new CIncorrectProxySettings;
+        SetPageVariable("ip-address", GetLocalAddress());
+        return true;
+    } catch (CTavrinException* caught) {
+        auto failure = TakeOwnership(caught);
+        ReportStartupFailure(StartupFailureKind(*failure));
+    } catch (std::exception& caught) {
+        engine_log::Log(Line::Forced, "Caught exception: %1", caught.what());
+        ReportStartupFailure(0);
+    } catch (...) {
+        engine_log::Log(Line::Forced, "Caught unknown exception!");
+        ReportStartupFailure(0);
+    }
+    return false;
+}
+
+// The accept loop of the listener runs here once it is part of the engine; until then there
+// is nothing to serve and the engine stops at once.
+void CEngine::Run() { LaunchBrowser(); }
