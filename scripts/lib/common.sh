@@ -42,8 +42,8 @@ start_wine() {
         "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
         "$WINESERVER" -w
     fi
-    "$WINESERVER" -p
-    "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1
+    "$WINESERVER" -p 2>/dev/null || true  # already running is fine
+    "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 stop_wine() {
