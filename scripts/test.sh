@@ -21,7 +21,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${FUZZ_PACKAGES
 # Counts one ctest run from its closing line; a run without that line counts as one failure.
 count_ctest() {
     local log=$1 line total bad
-    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+    line=$(grep -a -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
     if [ -z "$line" ]; then
         failed=$((failed + 1))
         return
@@ -49,7 +49,7 @@ run_ctest() {
     shift
     echo "== test $preset"
     local log="build/$preset/ctest.log"
-    ctest --preset "$preset" -j "$JOBS" --timeout 600 "$@" 2>&1 | tee "$log" | grep -E -v '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' 
+    ctest --preset "$preset" -j "$JOBS" --timeout 600 "$@" 2>&1 | tee "$log" | grep -a -v -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|^ +Start +[0-9]+: ' 
     count_ctest "$log"
 }
 
