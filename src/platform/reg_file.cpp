@@ -529,4 +529,17 @@ const RegFileValue* RegFile::FindValue(const RegFileKey& key, const std::string&
     return nullptr;
 }
 
+RegistryType RegistryTypeOf(std::uint32_t type) {
+    switch (type) {
+        case kRegSz:
+            return RegistryType::String;
+        case kRegDWord:
+            return RegistryType::DWord;
+        case kRegBinary:
+            return RegistryType::Binary;
+        default:
+            return RegistryType::Other;
+    }
+}
+
 }  // namespace platform

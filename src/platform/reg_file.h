@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace platform {
 
 /// Win32 value type numbers, as ".reg" files write them in "hex(N):".
@@ -22,6 +24,9 @@ enum RegFileType : std::uint32_t {
     kRegDWord = 4,
     kRegMultiSz = 7,
 };
+
+/// The seam's view of a Win32 value type number.
+RegistryType RegistryTypeOf(std::uint32_t type);
 
 struct RegFileValue {
     std::string name;  // "" is the key's default value, written "@"

@@ -138,19 +138,6 @@ std::string StringData(const RegFileValue& value) {
     return data;
 }
 
-RegistryType TypeOf(std::uint32_t type) {
-    switch (type) {
-        case kRegSz:
-            return RegistryType::String;
-        case kRegDWord:
-            return RegistryType::DWord;
-        case kRegBinary:
-            return RegistryType::Binary;
-        default:
-            return RegistryType::Other;
-    }
-}
-
 class StoreRegistryKey : public RegistryKey {
 public:
     StoreRegistryKey(std::string storePath, bool writable)
@@ -226,7 +213,7 @@ private:
 
     static void Fill(const RegFileValue& found, RegistryValue* value) {
         value->name = found.name;
-        value->type = TypeOf(found.type);
+        value->type = RegistryTypeOf(found.type);
         value->data = StringData(found);
     }
 

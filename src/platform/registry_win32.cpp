@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/reg_file.h"
 #include "platform/registry.h"
 
 namespace platform {
@@ -24,6 +25,9 @@ HKEY RootKey(RegistryRoot root) {
     return HKEY_LOCAL_MACHINE;
 }
 
+static_assert(REG_SZ == kRegSz && REG_DWORD == kRegDWord && REG_BINARY == kRegBinary,
+              "the .reg type numbers are the Win32 ones");
+
 RegistryStatus StatusOf(LONG result) {
     switch (result) {
         case ERROR_SUCCESS:
@@ -39,19 +43,6 @@ RegistryStatus StatusOf(LONG result) {
     }
 }
 
-RegistryType TypeOf(DWORD type) {
-    switch (type) {
-        case REG_SZ:
-            return RegistryType::String;
-        case REG_DWORD:
-            return RegistryType::DWord;
-        case REG_BINARY:
-            return RegistryType::Binary;
-        default:
-            return RegistryType::Other;
-    }
-}
-
 DWORD ToDWord(std::size_t size) {
     return static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
 }
@@ -60,7 +51,7 @@ void Fill(const char* name, DWORD nameLength, DWORD type, const BYTE* data, DWOR
           RegistryValue* value) {
     if (type == REG_SZ && dataSize > 0 && data[dataSize - 1] == '\0') --dataSize;
     value->name.assign(name, nameLength);
-    value->type = TypeOf(type);
+    value->type = RegistryTypeOf(type);
     value->data.assign(reinterpret_cast<const char*>(data), dataSize);
 }
 
