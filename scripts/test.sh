@@ -81,12 +81,13 @@ fi
 
 # Fuzzers: each runs for a bounded time from its seeds; a crash is a failure.
 if build fuzz; then
-    for fuzzer in xml_parser params_file reg_file; do
+    for source in fuzz/*_fuzz.cpp; do
+        fuzzer=$(basename "$source" _fuzz.cpp)
         corpus="build/fuzz/corpus-$fuzzer"
         mkdir -p "$corpus"
         echo "== fuzz $fuzzer for ${FUZZ_SECONDS}s"
         if "build/fuzz/fuzz/${fuzzer}_fuzz" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 \
-            -artifact_prefix="build/fuzz/${fuzzer}-" "$corpus" "fuzz/corpus/$fuzzer" \
+            -artifact_prefix="build/fuzz/${fuzzer}-" "$corpus" $(ls -d "fuzz/corpus/$fuzzer" 2>/dev/null) \
             >"build/fuzz/$fuzzer.log" 2>&1; then
             passed=$((passed + 1))
         else
