@@ -1,0 +1,77 @@
+#pragma once
+/// What the TCP/IP, IPX/SPX and AppleTalk channels share: the opening steps around the
+/// socket library and the connect, the write loop, the read rule and the closing linger.
+/// Each channel says how its peer address and socket are made and how long it waits.
+
+#include <cstdint>
+
+#include "platform/channel_socket.h"
+#include "printerio/channel_address.h"
+#include "printerio/channel_transport.h"
+#include "printerio/io_channel.h"
+
+class CNetworkChannel : public CIOChannel {
+public:
+    /// ERROR_INVALID_PARAMETER, which the IPX channel records for bad arguments.
+    static constexpr std::uint32_t kInvalidParameter = 87;
+
+    /// Closes an open socket with a 60 s linger, so unsent data still has time to go out.
+    ~CNetworkChannel() override;
+    CNetworkChannel(const CNetworkChannel&) = delete;
+    CNetworkChannel& operator=(const CNetworkChannel&) = delete;
+
+    std::uint32_t GetLastErrorCode() override { return m_lastError; }
+    bool Open(std::int32_t mode) override;
+    bool Read(char* buffer, std::uint32_t& size) override;
+    bool Write(const char* buffer, std::uint32_t length) override;
+    std::uint32_t GetSize() override { return 0; }
+    /// Keeps whole seconds, rounded down.
+    bool SetTimeout(std::uint32_t milliseconds) override;
+    bool IsNetworkChannel() override { return true; }
+    bool DeleteTarget() override { return false; }
+    bool CreateTarget() override { return false; }
+
+protected:
+    /// How a channel records its errors where the channels differ.
+    struct ErrorRules {
+        /// Bad arguments and a socket that is not open record 87.
+        bool invalidParameterRecorded;
+        /// The socket error is recorded after every wait before a send, not only failed ones.
+        bool errorRecordedAfterEveryWait;
+        /// A failed receive records the socket error.
+        bool receiveErrorRecorded;
+    };
+
+    CNetworkChannel(const CChannelAddress& address, CChannelTransport& transport, ErrorRules rules);
+
+    /// Builds the peer address and creates the socket for `mode`; false leaves the channel
+    /// without a peer or without a socket.
+    virtual bool MakePeerAndSocket(std::int32_t mode) = 0;
+    /// Runs after a successful connect; the result is Open's.
+    virtual bool AfterConnect(std::int32_t /*mode*/) { return true; }
+    virtual std::uint32_t SendWaitSeconds() = 0;
+    virtual std::uint32_t ReceiveWaitSeconds() = 0;
+
+    /// The write loop: wait until writable, send the rest, until nothing remains.
+    bool SendAll(const char* data, std::uint32_t length);
+    /// Creates the socket, closing one left by an earlier attempt; records a failure.
+    bool CreateSocket(platform::SocketFamily family, platform::SocketType type,
+                      platform::SocketProtocol protocol);
+    void SetPeer(const platform::SocketAddress& peer) { m_peer = peer; }
+    void RecordError(std::uint32_t code) { m_lastError = code; }
+    void RecordSocketError() { m_lastError = m_transport.LastError(); }
+
+    CChannelAddress& Address() { return m_address; }
+    CChannelTransport& Transport() { return m_transport; }
+    platform::SocketHandle Socket() const { return m_socket; }
+    std::uint32_t TimeLimitSeconds() const { return m_timeLimitSeconds; }
+
+private:
+    CChannelAddress m_address;
+    CChannelTransport& m_transport;
+    const ErrorRules m_rules;
+    platform::SocketHandle m_socket = platform::kNoSocket;
+    platform::SocketAddress m_peer;  // length 0 until resolved
+    std::uint32_t m_lastError = 0;
+    std::uint32_t m_timeLimitSeconds = 10;
+};
