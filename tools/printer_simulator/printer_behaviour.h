@@ -1,0 +1,36 @@
+#pragma once
+/// What the simulated printer does with the bytes it receives, whatever carries them:
+/// record them, spot triggers, choose the answer, and count towards a hang-up.
+
+#include <cstddef>
+#include <string>
+
+#include "byte_record.h"
+#include "simulator_options.h"
+
+class CPrinterBehaviour {
+public:
+    CPrinterBehaviour(const SimulatorOptions& options, CByteRecord& record);
+
+    /// A new connection starts: the hang-up count and the trigger search start again.
+    void BeginConnection();
+    /// How many bytes to read next, at most `bufferSize`; 0 means hang up now.
+    std::size_t ReadAllowance(std::size_t bufferSize) const;
+    /// Records the bytes and returns the answer they draw (empty for none), already shortened.
+    std::string Receive(const char* data, std::size_t size);
+
+    /// True when the printer is to stop reading for a while (transports shrink their buffers).
+    bool Stalls() const { return m_options.stallMs >= 0; }
+    /// Returns once the stall at the start of a connection is over (never for a stall of 0).
+    void StallBeforeReading() const;
+    /// Returns once a slow printer would begin its answer, or hang up.
+    void DelayAnswer() const;
+
+private:
+    const SimulatorOptions& m_options;
+    CByteRecord& m_record;
+    std::size_t m_longestTrigger = 0;
+    /// The end of the bytes already searched, so a trigger split across reads is found.
+    std::string m_tail;
+    unsigned long long m_receivedInConnection = 0;
+};
