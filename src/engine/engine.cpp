@@ -6,6 +6,8 @@
 #include "engine/object_factory.h"
 #include "engine/stop_flag.h"
 #include "engine/tavrin_exception.h"
+#include "http/listener.h"
+#include "http/win_http_socket.h"
 #include "platform/host_address.h"
 #include "platform/program.h"
 #include "platform/socket_library.h"
@@ -55,7 +57,8 @@ CEngine::~CEngine() {
     if (m_socketLibraryStarted) platform::StopSocketLibrary();
     m_lock.reset();
     m_moduleConfig.reset();
-    // The printer port and the listening socket are deleted here once the engine builds them.
+    // The printer port is deleted here once the engine builds one.
+    delete m_listeningSocket;
 }
 
 bool CEngine::Lock() {
@@ -93,9 +96,6 @@ void CEngine::CollectSystemInfo(TextMap&) {}
 // Filled by the proxy-bypass layer; until then every proxy setting is accepted.
 bool CEngine::CheckProxyBypass() { return true; }
 
-// Filled by the listener: binds port 8190 or probes the engine that holds it.
-void CEngine::OpenListeningPort() {}
-
 // Filled by the product-number layer: asks the printer for its model and checks support.
 void CEngine::ReadProductNumber() {}
 
@@ -109,8 +109,8 @@ void CEngine::SetStartAddress(const std::string& page, bool http) {
         const char separator = platform::PathSeparator();
         const std::string moduleDirectory =
             m_moduleConfig ? m_moduleConfig->GetModuleDirectory() : GetPageVariable("module-dir");
-        m_startAddress = m_installationDirectory + separator + moduleDirectory + separator +
-                         "www" + separator + page;
+        m_startAddress = m_installationDirectory + separator + moduleDirectory + separator + "www" +
+                         separator + page;
     }
 }
 
@@ -141,8 +141,10 @@ bool CEngine::Initialize() {
         }
         OpenListeningPort();
         if (m_listeningSocket == nullptr) {
-            // Another engine serves this module and printer: hand the user over to it. (Until
-            // the listener is part of the engine, no socket is ever held, so start-up ends here.)
+            // Another engine serves this module and printer: hand the user over to it.
+            engine_log::Log(Line::Forced,
+                            "Another engine already serves this module and printer; opening %1.",
+                            m_startAddress);
             LaunchBrowser();
             return false;
         }
@@ -162,6 +164,7 @@ bool CEngine::Initialize() {
     return false;
 }
 
-// The accept loop of the listener runs here once it is part of the engine; until then there
-// is nothing to serve and the engine stops at once.
-void CEngine::Run() { LaunchBrowser(); }
+void CEngine::Run() {
+    LaunchBrowser();
+    RunAcceptLoop(*this, *m_listeningSocket);
+}

@@ -52,8 +52,17 @@ public:
     const TextMap& GetInstalledModules() const { return m_installedModules; }
     const TextMap& GetSupportedProducts() const { return m_supportedProducts; }
     const CModuleConfig* GetModuleConfig() const { return m_moduleConfig.get(); }
+    CPrinterPort* GetPrinterPort() const { return m_printerPort; }
+    /// The page variable table itself; only while the engine lock is held.
+    TextMap& PageVariables() { return m_pageVariables; }
+    /// True while this engine holds port 8190.
+    bool HoldsListeningPort() const { return m_listeningSocket != nullptr; }
 
 private:
+    /// Asks the server that holds port 8190 whether it is an engine for this module and
+    /// printer; returns normally when it is, else throws the start-up failure it stands for.
+    void ProbeBusyPort();
+
     // Owned; built from the printer type, name and address below once printer commands are
     // part of the engine. Null until then.
     CPrinterPort* m_printerPort = nullptr;

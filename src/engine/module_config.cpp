@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "engine/ascii_case.h"
 #include "engine/c_number.h"
 #include "engine/log.h"
 #include "engine/tavrin_exception.h"
@@ -13,13 +14,6 @@
 namespace {
 
 bool IsYes(const std::string& text) { return text == "yes"; }
-
-std::string ToLowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 /// Calls `visit(name, text)` for every child of `parent` that has child nodes; the text is
 /// the value of the child's first child.
@@ -35,18 +29,30 @@ void ForEachSetting(const CXMLNode& parent, Visit visit) {
 CCommand ReadCommand(const CXMLNode& element) {
     CCommand command;
     ForEachSetting(element, [&command](const std::string& key, const std::string& text) {
-        if (key == "name") command.name = text;
-        else if (key == "html-page") command.htmlPage = ToLowerAscii(text);
-        else if (key == "file-to-send") command.fileToSend = text;
-        else if (key == "parse-file") command.parseFile = IsYes(text);
-        else if (key == "only-lpt1") command.onlyLpt1 = IsYes(text);
-        else if (key == "write-timeout") command.writeTimeout = ParseCNumber(text);
-        else if (key == "read-timeout") command.readTimeout = ParseCNumber(text);
-        else if (key == "backchannel-length") command.backchannelLength = ParseCNumber(text);
-        else if (key == "backchannel-name") command.backchannelName = text;
-        else if (key == "parse-backchannel") command.parseBackchannel = IsYes(text);
-        else if (key == "display-progress") command.displayProgress = IsYes(text);
-        else if (key == "requires-extra-xml-info") command.requiresExtraXmlInfo = IsYes(text);
+        if (key == "name")
+            command.name = text;
+        else if (key == "html-page")
+            command.htmlPage = ToLowerAscii(text);
+        else if (key == "file-to-send")
+            command.fileToSend = text;
+        else if (key == "parse-file")
+            command.parseFile = IsYes(text);
+        else if (key == "only-lpt1")
+            command.onlyLpt1 = IsYes(text);
+        else if (key == "write-timeout")
+            command.writeTimeout = ParseCNumber(text);
+        else if (key == "read-timeout")
+            command.readTimeout = ParseCNumber(text);
+        else if (key == "backchannel-length")
+            command.backchannelLength = ParseCNumber(text);
+        else if (key == "backchannel-name")
+            command.backchannelName = text;
+        else if (key == "parse-backchannel")
+            command.parseBackchannel = IsYes(text);
+        else if (key == "display-progress")
+            command.displayProgress = IsYes(text);
+        else if (key == "requires-extra-xml-info")
+            command.requiresExtraXmlInfo = IsYes(text);
     });
     return command;
 }

@@ -9,8 +9,7 @@ class CObjectFactory {
 public:
     virtual ~CObjectFactory() = default;
 
-    /// A new, unopened socket that the caller owns. The socket layer fills this slot; until
-    /// it is part of the engine there is no socket to give and the result is null.
+    /// A new, unopened socket that the caller owns.
     virtual CWinHttpSocket* CreateSocket();
     /// A new thread object for `runnable`, not yet started; the caller owns it.
     virtual CWinThread* NewThread(CRunnable* runnable);

@@ -1,5 +1,8 @@
 #pragma once
-// Runs a program to its end as a child process, with a working directory and a time limit.
+// Runs a program as a child process, with a working directory and a time limit: to its end,
+// or in the background while a test talks to it.
+
+#include <sys/types.h>
 
 #include <map>
 #include <string>
@@ -10,12 +13,39 @@ namespace integration {
 struct ChildResult {
     bool started = false;
     bool timedOut = false;
-    int exitCode = -1;  // valid when the child exited on its own
+    int exitCode = -1;   // valid when the child exited on its own
     std::string output;  // standard output and standard error together
 };
 
-/// Runs `argv` in `workingDirectory` with `environment` added to this process's own, and
-/// kills it after `timeoutSeconds`.
+/// A child started in its own process group; killed with everything it started when it is
+/// destroyed before it ended.
+class BackgroundChild {
+public:
+    BackgroundChild() = default;
+    ~BackgroundChild();
+    BackgroundChild(const BackgroundChild&) = delete;
+    BackgroundChild& operator=(const BackgroundChild&) = delete;
+
+    /// Starts `argv` in `workingDirectory` with `environment` added to this process's own.
+    bool Start(const std::vector<std::string>& argv, const std::string& workingDirectory,
+               const std::map<std::string, std::string>& environment);
+    /// True while the child has not ended.
+    bool IsRunning();
+    /// Ends the child and everything it started at once.
+    ChildResult Kill() { return Wait(0); }
+    /// Waits at most `timeoutSeconds` for the child to end; kills it when it does not.
+    ChildResult Wait(double timeoutSeconds);
+
+private:
+    std::string CollectOutput();
+
+    pid_t m_pid = -1;
+    int m_outputFd = -1;
+    bool m_ended = false;
+    int m_status = 0;
+};
+
+/// Runs `argv` to its end, killing it after `timeoutSeconds`.
 ChildResult RunChild(const std::vector<std::string>& argv, const std::string& workingDirectory,
                      const std::map<std::string, std::string>& environment, int timeoutSeconds);
 

@@ -13,8 +13,7 @@ namespace integration {
 
 namespace {
 
-const char* const kInstallationKey =
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter";
+const char* const kInstallationKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter";
 
 std::string Quoted(const std::string& text) {
     std::string quoted = "\"";
@@ -74,8 +73,7 @@ void EngineInstallation::WriteRegistry(const RegistryEntries& entries) {
         return;
     }
     WriteFile("fixture.reg", text);
-    ChildResult imported = RunChild(m_target.Command("reg", {"import", "fixture.reg"}),
-                                    m_directory,
+    ChildResult imported = RunChild(m_target.Command("reg", {"import", "fixture.reg"}), m_directory,
                                     {{"WINEPREFIX", m_target.winePrefix},
                                      {"WINEDEBUG", "-all"},
                                      {"WINEDLLOVERRIDES", "winemenubuilder.exe=d"}},
@@ -90,6 +88,7 @@ void EngineInstallation::WriteModuleXml(const std::string& moduleDirectory,
 }
 
 void EngineInstallation::WriteFile(const std::string& relative, const std::string& bytes) {
+    fs::create_directories(fs::path(PathOf(relative)).parent_path());
     std::ofstream out(PathOf(relative), std::ios::binary | std::ios::trunc);
     out << bytes;
 }
@@ -100,15 +99,20 @@ bool EngineInstallation::Exists(const std::string& relative) const {
 
 void EngineInstallation::RemoveLogFolder() { fs::remove_all(PathOf("log")); }
 
+std::map<std::string, std::string> EngineInstallation::Environment() const {
+    if (!m_target.IsWine()) return {};
+    return {{"WINEPREFIX", m_target.winePrefix},
+            {"WINEDEBUG", "-all"},
+            {"WINEDLLOVERRIDES", "winemenubuilder.exe=d"}};
+}
+
 ChildResult EngineInstallation::RunEngine(int timeoutSeconds) {
-    std::map<std::string, std::string> environment;
-    if (m_target.IsWine()) {
-        environment = {{"WINEPREFIX", m_target.winePrefix},
-                       {"WINEDEBUG", "-all"},
-                       {"WINEDLLOVERRIDES", "winemenubuilder.exe=d"}};
-    }
-    return RunChild(m_target.Command(PathOf(m_target.programFile)), m_directory, environment,
+    return RunChild(m_target.Command(PathOf(m_target.programFile)), m_directory, Environment(),
                     timeoutSeconds);
+}
+
+bool EngineInstallation::StartEngine(BackgroundChild& child) const {
+    return child.Start(m_target.Command(PathOf(m_target.programFile)), m_directory, Environment());
 }
 
 std::vector<std::string> EngineInstallation::LogFileNames() const {

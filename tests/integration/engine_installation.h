@@ -45,6 +45,8 @@ public:
 
     /// Starts the engine by its full path with the installation as working directory.
     ChildResult RunEngine(int timeoutSeconds = 60);
+    /// Starts the engine the same way, in the background.
+    bool StartEngine(BackgroundChild& child) const;
 
     /// The log files in "log", by name.
     std::vector<std::string> LogFileNames() const;
@@ -53,6 +55,8 @@ public:
     std::vector<std::string> LogMessages() const;
 
 private:
+    std::map<std::string, std::string> Environment() const;
+
     const EngineTarget& m_target;
     std::string m_directory;
 };

@@ -1,0 +1,157 @@
+#include "http/connection_handler.h"
+
+#include <algorithm>
+
+#include "engine/ascii_case.h"
+#include "engine/engine.h"
+#include "engine/engine_lock_guard.h"
+#include "engine/log.h"
+#include "engine/stop_flag.h"
+#include "engine/tavrin_exception.h"
+#include "http/http_request.h"
+#include "http/http_response.h"
+#include "http/http_socket.h"
+#include "http/page_server.h"
+#include "http/request_framer.h"
+#include "platform/clock.h"
+
+namespace {
+
+using engine_log::Line;
+
+constexpr int kIdleAllowanceSeconds = 1;
+constexpr unsigned kIdleSleepMilliseconds = 1000;
+constexpr std::size_t kReceiveBytes = 1024;
+
+bool IsKnownOtherMethod(const std::string& method) {
+    return method == "OPTIONS" || method == "HEAD" || method == "POST" || method == "PUT" ||
+           method == "DELETE" || method == "TRACE";
+}
+
+/// Counts down the allowance by the whole seconds since `start`.
+void SpendAllowance(int& idleAllowance, std::int64_t start) {
+    std::int64_t elapsed = platform::SecondsNow() - start;
+    if (elapsed > idleAllowance) {
+        idleAllowance = 0;
+    } else {
+        idleAllowance -= static_cast<int>(elapsed);
+    }
+}
+
+}  // namespace
+
+CConnectionHandler::CConnectionHandler(CEngine& engine, CHttpSocket& socket,
+                                       const CModuleConfig& moduleConfig, TextMap& pageVariables,
+                                       CPrinterPort* printerPort)
+    : m_engine(engine),
+      m_socket(socket),
+      m_moduleConfig(moduleConfig),
+      m_pageVariables(pageVariables),
+      m_printerPort(printerPort) {}
+
+CConnectionHandler::~CConnectionHandler() = default;
+
+void CConnectionHandler::Run() {
+    engine_log::Log(Line::Optional, "Thread for CConnectionHandler started");
+    std::unique_ptr<CPageServer> pageServer;
+    {
+        CEngineLockGuard lock(m_engine);
+        pageServer =
+            std::make_unique<CPageServer>(m_engine, m_moduleConfig, m_pageVariables, m_printerPort);
+    }
+    ServeConnection(*pageServer);
+    try {
+        m_socket.Close();
+    } catch (CInvalidHttpSocket* caught) {
+        TakeOwnership(caught);
+    }
+    engine_log::Log(Line::Optional, "Thread for CConnectionHandler finished");
+}
+
+void CConnectionHandler::ServeConnection(CPageServer& pageServer) {
+    int idleAllowance = kIdleAllowanceSeconds;
+    bool keepGoing = true;
+    CRequestFramer framer;
+    while (idleAllowance > 0 && keepGoing && !EngineStopFlag()) {
+        try {
+            if (framer.HasWholeRequest()) {
+                keepGoing = Answer(pageServer, framer.TakeRequest(), idleAllowance);
+                continue;
+            }
+            if (framer.IsOverlong()) {
+                AnswerOverlongRequest(framer.TakeAll());
+                keepGoing = false;
+                continue;
+            }
+            std::int64_t start = platform::SecondsNow();
+            if (m_socket.HasData(static_cast<std::uint32_t>(idleAllowance) * 1000)) {
+                char buffer[kReceiveBytes];
+                int room = static_cast<int>(std::min(sizeof buffer, framer.RoomLeft()));
+                int received = m_socket.Receive(buffer, room);
+                if (received > 0) {
+                    framer.Append(buffer, static_cast<std::size_t>(received));
+                    // A request that has begun must complete within the allowance too.
+                    if (!framer.HasWholeRequest()) SpendAllowance(idleAllowance, start);
+                    continue;
+                }
+                if (!framer.IsEmpty()) {
+                    // The peer stopped sending before its blank line: answer what it sent.
+                    keepGoing = Answer(pageServer, framer.TakeAll(), idleAllowance);
+                    continue;
+                }
+            }
+            platform::SleepMilliseconds(kIdleSleepMilliseconds);
+            SpendAllowance(idleAllowance, start);
+        } catch (CInvalidHttpSocket* caught) {
+            TakeOwnership(caught);
+            keepGoing = false;
+        } catch (CHttpSocketError* caught) {
+            TakeOwnership(caught);
+            keepGoing = false;
+        }
+    }
+}
+
+bool CConnectionHandler::Answer(CPageServer& pageServer, const std::string& bytes,
+                                int& idleAllowance) {
+    CHttpRequest request;
+    request.Parse(bytes.data(), static_cast<int>(bytes.size()));
+    CHttpResponse response(request.GetVersion());
+    std::string method = ToUpperAscii(request.GetMethod());
+    std::string connection = ToUpperAscii(request.GetHeader("Connection"));
+
+    if (method == "GET") {
+        pageServer.Get(request, response);
+    } else if (IsKnownOtherMethod(method)) {
+        response.SetStatus(501);
+    } else {
+        response.SetStatus(501, "");
+    }
+
+    // A body is never read, so its bytes must not be taken for the next request.
+    bool keepAlive =
+        connection == "KEEP-ALIVE" && !EngineStopFlag() && !CRequestFramer::AnnouncesBody(bytes);
+    if (keepAlive) {
+        idleAllowance = kIdleAllowanceSeconds;
+        response.SetHeader("Connection", "Keep-Alive");
+        response.SetHeader("Keep-Alive", "timeout=" + std::to_string(idleAllowance) + ", max=100");
+    } else {
+        response.SetHeader("Connection", "Close");
+    }
+    response.SetHeader("Server", "tavrin/1.0");
+    response.Write(m_socket);
+    return keepAlive;
+}
+
+void CConnectionHandler::AnswerOverlongRequest(const std::string& bytes) {
+    CHttpRequest request;
+    request.Parse(bytes.data(), static_cast<int>(bytes.size()));
+    // The block was cut anywhere: trust its version only when it looks like one.
+    std::string version = request.GetVersion();
+    if (version.size() > 8 || version.compare(0, 5, "HTTP/") != 0) version = "HTTP/1.1";
+    CHttpResponse response(version);
+    response.SetStatus(431, "");
+    response.SetHeader("Connection", "Close");
+    response.SetHeader("Server", "tavrin/1.0");
+    response.Write(m_socket);
+}

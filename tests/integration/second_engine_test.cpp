@@ -1,0 +1,151 @@
+// A second engine started while port 8190 is taken: it asks the holder who it is and hands
+// over, or reports why it cannot serve.
+
+#include <arpa/inet.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "integration/http_client.h"
+#include "integration/running_engine.h"
+#include "integration/served_module.h"
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace integration {
+namespace {
+
+/// Holds 0.0.0.0:8190 like some other program: answers every request with `answer`, or
+/// stays silent when it is empty.
+class ForeignServer {
+public:
+    explicit ForeignServer(std::string answer) : m_answer(std::move(answer)) {
+        m_fd = socket(AF_INET, SOCK_STREAM, 0);
+        int on = 1;
+        setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_port = htons(8190);
+        m_listening = bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+                      listen(m_fd, 5) == 0;
+        if (m_listening) m_thread = std::thread([this] { Serve(); });
+    }
+    ~ForeignServer() {
+        m_stop = true;
+        if (m_thread.joinable()) m_thread.join();
+        close(m_fd);
+    }
+    bool IsListening() const { return m_listening; }
+
+private:
+    void Serve() {
+        while (!m_stop) {
+            pollfd entry{m_fd, POLLIN, 0};
+            if (poll(&entry, 1, 100) <= 0) continue;
+            int connection = accept(m_fd, nullptr, nullptr);
+            if (connection < 0) continue;
+            char request[2048];
+            pollfd peer{connection, POLLIN, 0};
+            if (poll(&peer, 1, 2000) > 0) recv(connection, request, sizeof request, 0);
+            if (!m_answer.empty()) {
+                send(connection, m_answer.data(), m_answer.size(), MSG_NOSIGNAL);
+            } else {
+                // Silent: hold the connection until the asker gives up.
+                while (!m_stop && poll(&peer, 1, 100) == 0) {
+                }
+            }
+            close(connection);
+        }
+    }
+
+    std::string m_answer;
+    int m_fd = -1;
+    bool m_listening = false;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+class SecondEngine : public ::testing::Test {
+protected:
+    SecondEngine() : second(TargetUnderTest()) {}
+
+    std::vector<std::string> RunSecond(const std::string& module, const std::string& address,
+                                       double* seconds = nullptr) {
+        InstallServedModule(second, module, address);
+        const auto start = std::chrono::steady_clock::now();
+        ChildResult run = second.RunEngine(40);
+        if (seconds != nullptr) {
+            *seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        }
+        EXPECT_FALSE(run.timedOut) << "the second engine did not end";
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        return second.LogMessages();
+    }
+
+    EngineInstallation second;
+};
+
+class SecondEngineBesideAnEngine : public SecondEngine {
+protected:
+    SecondEngineBesideAnEngine() : first(TargetUnderTest()), firstEngine(first) {}
+
+    void SetUp() override {
+        InstallServedModule(first);
+        ASSERT_TRUE(firstEngine.Start());
+    }
+    void TearDown() override {
+        EXPECT_TRUE(firstEngine.IsRunning()) << "the first engine must go on serving";
+        EXPECT_EQ(firstEngine.Stop("Exit.html").exitCode, 0);
+    }
+
+    EngineInstallation first;
+    RunningEngine firstEngine;
+};
+
+TEST_F(SecondEngineBesideAnEngine, HandsOverToAnEngineForTheSameModuleAndPrinter) {
+    const std::vector<std::string> log = RunSecond(kServedModule, kServedPrinterAddress);
+    ASSERT_FALSE(log.empty());
+    EXPECT_THAT(log.back(), HasSubstr("Another engine already serves this module and printer"));
+    EXPECT_THAT(log.back(), HasSubstr(":8190/Main.html"));
+}
+
+TEST_F(SecondEngineBesideAnEngine, ReportsAnEngineWithAnotherModule) {
+    EXPECT_THAT(RunSecond("othermod", kServedPrinterAddress),
+                Contains("The port 8190 is being used by other sme with a different module"));
+}
+
+TEST_F(SecondEngineBesideAnEngine, ReportsAnEngineForAnotherPrinter) {
+    EXPECT_THAT(RunSecond(kServedModule, "127.0.0.9"),
+                Contains("The port 8190 is being used by other sme with the same module but "
+                         "different printer"));
+}
+
+TEST_F(SecondEngine, ReportsAServerThatIsNoEngine) {
+    ForeignServer foreign("HTTP/1.1 200 OK\r\nServer: nginx\r\nContent-Length: 0\r\n\r\n");
+    ASSERT_TRUE(foreign.IsListening());
+    EXPECT_THAT(RunSecond(kServedModule, kServedPrinterAddress),
+                Contains("The port 8190 is being used by other application that is not a sme."));
+}
+
+TEST_F(SecondEngine, ReportsASilentServerAfterAboutFiveSeconds) {
+    ForeignServer silent("");
+    ASSERT_TRUE(silent.IsListening());
+    double seconds = 0;
+    EXPECT_THAT(RunSecond(kServedModule, kServedPrinterAddress, &seconds),
+                Contains("The port 8190 is being used by other application that is not a sme."));
+    EXPECT_GE(seconds, 4.0);
+    EXPECT_LE(seconds, 15.0);
+}
+
+}  // namespace
+}  // namespace integration
