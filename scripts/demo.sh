@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the engine if needed, lays out a demo installation under the build tree and runs the
-# engine there: the native engine, or with --wine the Windows engine under Wine.
-# Prints what the engine did (its log) and leaves the installation in place to look at.
+# Builds the engine and the printer simulator if needed, lays out a demo installation under the
+# build tree, starts a simulated network printer on 127.0.0.2:9100 and runs the engine there:
+# the native engine, or with --wine the Windows engine under Wine. Prints the address to open
+# and serves until the module's exit page is opened; then prints the engine's log and leaves
+# the installation in place to look at.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$VELKOR_ROOT"
@@ -18,6 +20,8 @@ ensure_packages "${BUILD_PACKAGES[@]}"
 
 cmake --preset "$target" >/dev/null
 cmake --build --preset "$target" --target velkor
+cmake --preset native >/dev/null
+cmake --build --preset native --target printer_simulator
 
 install="$VELKOR_ROOT/build/demo-$target/installation"
 module_dir="orvik plotara 310ps 320ps 350ps"
@@ -55,9 +59,31 @@ else
 fi
 
 echo "== demo installation: $install"
+rm -f "$install/printer.ready"
+build/native/tools/printer_simulator/printer_simulator --tcp 127.0.0.2 \
+    --record "$install/printer-received.bin" --ready "$install/printer.ready" \
+    --max-seconds 86400 >"$install/printer.log" 2>&1 &
+printer=$!
+trap 'kill "$printer" 2>/dev/null || true' EXIT
+
 echo "== starting ${command[*]}"
-(cd "$install" && "${command[@]}")
-echo "== the engine ended with exit code $?"
+(cd "$install" && exec "${command[@]}") &
+engine=$!
+for _ in $(seq 1 600); do
+    kill -0 "$engine" 2>/dev/null || break
+    # A whole request: a bare connection would count as open for a while and keep the exit
+    # page from stopping the engine.
+    if (exec 3<>/dev/tcp/127.0.0.1/8190 && printf 'GET /logo.gif HTTP/1.0\r\n\r\n' >&3 &&
+        cat <&3 >/dev/null) 2>/dev/null; then
+        echo "== the engine serves: open http://127.0.0.1:8190/MainMenu.html"
+        echo "   (its own start address is in the log below); open Exit.html to stop it"
+        break
+    fi
+    sleep 0.1
+done
+status=0
+wait "$engine" || status=$?
+echo "== the engine ended with exit code $status"
 [ -e "$install/params" ] && echo "== the params file is still there" || echo "== the params file was read and deleted"
 echo "== log:"
 cat "$install"/log/*.log

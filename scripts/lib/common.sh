@@ -26,6 +26,21 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ googletest)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+E2E_PACKAGES=(chromium chromium-driver python3)
+NETNS_PACKAGES=(iproute2)
+
+# Runs the command given (the calling script again) in a network namespace of its own (loopback only), so that the
+# fixed ports 8190 and 9100 of its tests meet nothing else running on this machine. Does
+# nothing when namespaces are not available (not root, or a container that forbids them).
+enter_private_network() {
+    [ -n "${VELKOR_PRIVATE_NETWORK:-}" ] && return 0
+    [ "$(id -u)" -eq 0 ] || return 0
+    command -v unshare >/dev/null && command -v ip >/dev/null || return 0
+    unshare -n true 2>/dev/null || return 0
+    echo "== running in a private network namespace"
+    exec unshare -n env VELKOR_PRIVATE_NETWORK=1 bash -c 'ip link set lo up && exec "$@"' \
+        bash "$@"
+}
 
 # Exports the environment of every Wine run for the prefix of a Windows build tree.
 use_wine_prefix() {

@@ -1,0 +1,498 @@
+"""Drives the demo module in a real headless Chromium against a running engine.
+
+Lays out an installation (program, registry entries, the demo module, a params file for a network
+printer on a loopback address), starts the engine there, and walks the pages the way a user would:
+the main menu with every value the engine fills, the choices page and back, the status page, and
+the exit page, first refused while another connection is live, then served, after which the
+engine must end. Prints PASS or FAIL per check and exits non-zero on any failure.
+"""
+
+import argparse
+import datetime
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import threading
+import time
+import xml.etree.ElementTree as ElementTree
+
+from webdriver_client import WebDriverClient, WebDriverError
+
+ENGINE_PORT = 8190
+MODULE_NAME = "brenna"
+MODULE_DIR = "orvik plotara 310ps 320ps 350ps"
+PRINTER_NAME = "Demo plotter"
+# A loopback address where no simulated printer of another test listens.
+PRINTER_ADDRESS = "127.0.0.231"
+INSTALLATION_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter"
+BROWSER_KEY = "HKEY_CLASSES_ROOT\\http\\shell\\open\\command"
+# An idle connection ends about two seconds after its last answer; a little more than that.
+IDLE_RUN_OUT_SECONDS = 3.5
+# Exactly the switches the browser runs with, besides a fresh profile folder.
+CHROMIUM_SWITCHES = [
+    "--headless",
+    "--no-sandbox",
+    "--disable-gpu",
+    "--no-first-run",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--disable-sync",
+]
+
+
+class Checks:
+    """Counts and prints the outcome of each check."""
+
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, name, ok, detail=""):
+        if ok:
+            self.passed += 1
+            print(f"PASS {name}", flush=True)
+        else:
+            self.failed += 1
+            print(f"FAIL {name}{': ' + detail if detail else ''}", flush=True)
+        return ok
+
+    def equal(self, name, seen, expected):
+        return self.check(name, seen == expected, f"expected {expected!r}, saw {seen!r}")
+
+
+def reg_quoted(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def registry_text(installation_path, browser_command):
+    """The installation's registry entries in ".reg" form; the first line drops older ones."""
+    lines = [
+        "Windows Registry Editor Version 5.00",
+        "",
+        f"[-{INSTALLATION_KEY}]",
+        "",
+        f"[{INSTALLATION_KEY}]",
+        f'"PATH"={reg_quoted(installation_path)}',
+        "",
+        f"[{INSTALLATION_KEY}\\SMM]",
+        f'"{MODULE_NAME}"={reg_quoted(MODULE_DIR)}',
+        "",
+        f"[{INSTALLATION_KEY}\\ProdNumbers]",
+        f'"Q1251A"="{MODULE_NAME}"',
+        "",
+        f"[{BROWSER_KEY}]",
+        f"@={reg_quoted(browser_command)}",
+        "",
+    ]
+    return "\r\n".join(lines)
+
+
+def windows_path(posix_path):
+    """How a Wine program sees an absolute host path."""
+    return "Z:" + posix_path.replace("/", "\\")
+
+
+def port_accepts(port, timeout=0.5):
+    try:
+        with socket.create_connection(("127.0.0.1", port), timeout=timeout):
+            return True
+    except OSError:
+        return False
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def host_addresses():
+    """This machine's own IPv4 addresses: what its host name resolves to ("127.0.0.1" when it
+    does not), and, since Wine resolves the host name by the interfaces, each local address."""
+    try:
+        addresses = socket.gethostbyname_ex(socket.gethostname())[2] or ["127.0.0.1"]
+    except OSError:
+        addresses = ["127.0.0.1"]
+    try:
+        with open("/proc/net/fib_trie") as routes:
+            lines = routes.read().splitlines()
+    except OSError:
+        lines = []
+    for before, line in zip(lines, lines[1:]):
+        if line.strip() == "/32 host LOCAL" and "|--" in before:
+            address = before.split("|--")[1].strip()
+            if address not in addresses:
+                addresses.append(address)
+    return addresses
+
+
+class LiveConnection:
+    """A second client that keeps one keep-alive connection to the engine busy."""
+
+    def __init__(self, path):
+        self._request = (f"GET {path} HTTP/1.1\r\nHost: 127.0.0.1:{ENGINE_PORT}\r\n"
+                         "Connection: keep-alive\r\n\r\n").encode()
+        self._stop = threading.Event()
+        self._socket = socket.create_connection(("127.0.0.1", ENGINE_PORT), timeout=5)
+        self.answers = 0
+        self.error = None
+        self._thread = threading.Thread(target=self._run, daemon=True)
+        self._thread.start()
+
+    def _read_answer(self):
+        data = b""
+        while b"\r\n\r\n" not in data:
+            chunk = self._socket.recv(4096)
+            if not chunk:
+                raise ConnectionError("closed by the engine")
+            data += chunk
+        head, _, body = data.partition(b"\r\n\r\n")
+        length = 0
+        for line in head.split(b"\r\n")[1:]:
+            name, _, value = line.partition(b":")
+            if name.strip().lower() == b"content-length":
+                length = int(value.strip())
+        while len(body) < length:
+            chunk = self._socket.recv(4096)
+            if not chunk:
+                raise ConnectionError("closed by the engine inside a body")
+            body += chunk
+
+    def _run(self):
+        try:
+            while not self._stop.is_set():
+                self._socket.sendall(self._request)
+                self._read_answer()
+                self.answers += 1
+                self._stop.wait(0.3)
+        except OSError as error:
+            self.error = error
+
+    def close(self):
+        self._stop.set()
+        self._thread.join(5)
+        self._socket.close()
+
+
+class DemoBrowserTest:
+    def __init__(self, options):
+        self.options = options
+        self.checks = Checks()
+        self.wine = options.wine
+        self.installation = os.path.abspath(options.installation)
+        self.artefacts = os.path.abspath(options.artefacts)
+        self.base = f"http://127.0.0.1:{ENGINE_PORT}/"
+        self.engine = None
+        self.driver_process = None
+        self.browser = None
+
+    # -- installation --------------------------------------------------------------------------
+
+    def lay_out(self):
+        shutil.rmtree(self.installation, ignore_errors=True)
+        os.makedirs(os.path.join(self.installation, "log"))
+        shutil.copytree(self.options.module, os.path.join(self.installation, MODULE_DIR))
+        program = os.path.join(self.installation, os.path.basename(self.options.engine))
+        shutil.copy2(self.options.engine, program)
+        self.program = program
+        with open(os.path.join(self.installation, "params"), "wb") as params:
+            params.write(f"Name:{PRINTER_NAME}\r\nTCP\r\nIP: {PRINTER_ADDRESS}\r\nPort: 9100\r\n"
+                         f"Module:{MODULE_NAME}\r\n".encode())
+        self.browser_record = os.path.join(self.installation, "browser-opened.txt")
+        if self.wine:
+            # No browser is started under Wine: the launch is refused and only logged.
+            text = registry_text(windows_path(self.installation),
+                                 '"C:\\no-browser-installed.exe" "%1"')
+            with open(os.path.join(self.installation, "e2e.reg"), "w", newline="") as reg:
+                reg.write(text)
+            subprocess.run([self.options.wine64, "reg", "import", "e2e.reg"], check=True,
+                           cwd=self.installation, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        else:
+            recorder = os.path.join(self.installation, "record_browser.sh")
+            shutil.copy2(self.options.recorder, recorder)
+            os.chmod(recorder, 0o755)
+            text = registry_text(self.installation, f'"{recorder}" "%1"')
+            with open(os.path.join(self.installation, "registry.reg"), "w", newline="") as reg:
+                reg.write(text)
+
+    def module_setting(self, name):
+        tree = ElementTree.parse(os.path.join(self.installation, MODULE_DIR, "module.xml"))
+        element = tree.getroot().find(name)
+        return "" if element is None or element.text is None else element.text
+
+    # -- processes -----------------------------------------------------------------------------
+
+    def start_engine(self):
+        command = [self.options.wine64, self.program] if self.wine else [self.program]
+        self.engine_output = open(os.path.join(self.artefacts, "engine-output.txt"), "wb")
+        self.engine = subprocess.Popen(command, cwd=self.installation, stdin=subprocess.DEVNULL,
+                                       stdout=self.engine_output, stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + self.options.startup_seconds
+        while time.monotonic() < deadline:
+            if self.engine.poll() is not None:
+                return self.checks.check("engine starts serving", False,
+                                         f"ended with code {self.engine.returncode} first")
+            if port_accepts(ENGINE_PORT):
+                return self.checks.check("engine starts serving", True)
+            time.sleep(0.2)
+        return self.checks.check("engine starts serving", False,
+                                 f"no listener on 127.0.0.1:{ENGINE_PORT} "
+                                 f"after {self.options.startup_seconds}s")
+
+    def start_browser(self):
+        port = free_port()
+        self.driver_log = open(os.path.join(self.artefacts, "chromedriver.log"), "wb")
+        self.driver_process = subprocess.Popen(
+            [self.options.chromedriver, f"--port={port}"], stdin=subprocess.DEVNULL,
+            stdout=self.driver_log, stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + 30
+        while not port_accepts(port) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        profile = os.path.join(os.path.dirname(self.artefacts), "browser-profile")
+        shutil.rmtree(profile, ignore_errors=True)
+        self.browser = WebDriverClient(port)
+        switches = CHROMIUM_SWITCHES + [f"--user-data-dir={profile}"]
+        self.browser.start(self.options.chromium, switches)
+        self.browser.set_window_size(1024, 1200)
+
+    def stop(self):
+        if self.browser is not None:
+            try:
+                self.browser.quit()
+            except (OSError, WebDriverError):
+                pass
+        for process in (self.driver_process, self.engine):
+            if process is not None and process.poll() is None:
+                process.send_signal(signal.SIGTERM)
+                try:
+                    process.wait(10)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        for output in (getattr(self, "engine_output", None), getattr(self, "driver_log", None)):
+            if output is not None:
+                output.close()
+        for log in glob_logs(self.installation):
+            shutil.copy2(log, self.artefacts)
+
+    # -- page helpers --------------------------------------------------------------------------
+
+    def text_of(self, css):
+        element = self.browser.find(css)
+        return None if element is None else self.browser.text(element)
+
+    def follow(self, css):
+        element = self.browser.find(css)
+        if not self.checks.check(f"link {css} is on {self.page_name()}", element is not None):
+            return False
+        self.browser.click(element)
+        return True
+
+    def page_name(self):
+        return self.browser.current_url().split("?")[0].rsplit("/", 1)[-1]
+
+    def save_screenshot(self, name):
+        with open(os.path.join(self.artefacts, name), "wb") as picture:
+            picture.write(self.browser.screenshot_png())
+
+    # -- the walk ------------------------------------------------------------------------------
+
+    def check_main_menu(self, favourite):
+        c = self.checks
+        c.equal("main menu: title", self.browser.title(), "Plotara maintenance - main menu")
+        installation = windows_path(self.installation) if self.wine else self.installation
+        expected = {
+            "prtname": PRINTER_NAME,
+            "prttype": "ip",
+            "prtaddr": PRINTER_ADDRESS,
+            "module": MODULE_NAME,
+            "module-dir": MODULE_DIR,
+            "SMM-version": self.module_setting("SMM-version"),
+            "fmw-url": self.module_setting("fmw-location"),
+            "troubleshoot-url": self.module_setting("troubleshoot-url"),
+            "current-os": "win",
+            "favourite": favourite,
+        }
+        for name, value in expected.items():
+            c.equal(f"main menu shows {name}", self.text_of(f"[id='{name}']"), value)
+        seen = self.text_of("#installation-directory")
+        if self.wine:
+            # Drive letters and folder names are not case-sensitive on Windows.
+            c.check("main menu shows installation-directory",
+                    seen is not None and seen.lower() == installation.lower(),
+                    f"expected {installation!r}, saw {seen!r}")
+        else:
+            c.equal("main menu shows installation-directory", seen, installation)
+        seen = self.text_of("#ip-address")
+        addresses = host_addresses()
+        c.check("main menu shows ip-address", seen in addresses,
+                f"expected one of {addresses}, saw {seen!r}")
+        today = [
+            (datetime.datetime.now(datetime.timezone.utc) + datetime.timedelta(minutes=m))
+            .strftime("%m/%d/%Y") for m in (-5, 0, 5)
+        ]
+        seen = self.text_of("#current-date")
+        c.check("main menu shows current-date in UTC", seen in today,
+                f"expected {today[1]!r}, saw {seen!r}")
+        link = self.browser.find("#choices-link")
+        href = self.browser.dom_property(link, "href") if link else None
+        c.equal("main menu encodes the printer name into a link", href,
+                self.base + "Choices.html?colour=red&printer=Demo+plotter")
+        c.equal("style sheet applies (text/css served)",
+                self.browser.run_script(
+                    "return getComputedStyle(document.querySelector('h1')).color;"),
+                "rgb(16, 48, 112)")
+        c.equal("image loads (48x16 gif)",
+                self.browser.run_script(
+                    "var i = document.getElementById('logo');"
+                    "return i.complete ? i.naturalWidth + 'x' + i.naturalHeight : 'not loaded';"),
+                "48x16")
+        c.equal("script runs", self.text_of("#script-check"), "Scripts run in this browser.")
+
+    def check_choices(self):
+        c = self.checks
+        c.equal("choices: page", self.page_name(), "Choices.html")
+        c.equal("choices: query value decoded", self.text_of("#greeting"),
+                f"This page was opened for {PRINTER_NAME}.")
+        c.equal("choices: taken case with nested else", self.text_of("#picked"),
+                "Red, the colour of the ink warning light (full strength).")
+        c.equal("choices: set value seen later on the same page", self.text_of("#favourite"),
+                "Your favourite colour: red")
+        c.equal("choices: upper-case keyword at top level", self.text_of("#keyword-case"),
+                f"Keywords ignore letter case: {MODULE_NAME}.")
+        walk = [
+            ("#pick-light-red", "Red, the colour of the ink warning light (a light shade).", "red"),
+            ("#pick-blue", "Dark blue, a choice whose value holds a blank.", "dark-blue"),
+            ("#pick-none", "No colour at all.", "dark-blue"),
+            # The query asks for "green" as favourite; the engine's own value wins.
+            ("#pick-green", "A colour this page does not know: green.", "dark-blue"),
+        ]
+        for link, picked, favourite in walk:
+            if not self.follow(link):
+                continue
+            c.equal(f"choices after {link}: branch", self.text_of("#picked"), picked)
+            c.equal(f"choices after {link}: favourite", self.text_of("#favourite"),
+                    f"Your favourite colour: {favourite}")
+            c.equal(f"choices after {link}: printer carried in the link",
+                    self.text_of("#greeting"), f"This page was opened for {PRINTER_NAME}.")
+            capital_end = ("Inside a branch only end in small letters ends it: this text still "
+                           "belongs to the branch.") if link == "#pick-none" else ""
+            c.equal(f"choices after {link}: capital END inside a branch",
+                    self.text_of("#capital-end"), capital_end)
+
+    def check_status(self):
+        c = self.checks
+        # Nothing listens at the printer's address, so the status command cannot open its
+        # channel, and a request from the engine's own page gets the printer error page.
+        c.equal("status: page asked for", self.page_name(), "Status.html")
+        c.equal("status: printer error page", self.browser.title(),
+                "Plotara maintenance - printer not reachable")
+        c.equal("status: error page shows the channel", self.text_of("#prttype"), "ip")
+        c.equal("status: error page shows the address", self.text_of("#prtaddr"), PRINTER_ADDRESS)
+        c.equal("status: error code for a channel that cannot be opened",
+                self.text_of("#error"), "20")
+
+    def check_browser_launch(self):
+        if self.wine or not os.path.exists(self.browser_record):
+            print("SKIP browser launch: the engine opened no browser", flush=True)
+            return
+        with open(self.browser_record) as record:
+            opened = record.read().strip()
+        expected = [f"http://{a}:{ENGINE_PORT}/MainMenu.html" for a in host_addresses()]
+        self.checks.check("engine opens the browser on its start page", opened in expected,
+                          f"expected one of {expected}, saw {opened!r}")
+
+    def check_exit(self):
+        c = self.checks
+        # Let the browser's idle keep-alive connections run out, so only ours stays live.
+        time.sleep(IDLE_RUN_OUT_SECONDS)
+        keeper = LiveConnection("/style.css")
+        time.sleep(0.5)
+        if self.follow("#exit-link"):
+            c.check("exit while another connection is live: refused",
+                    self.browser.find("#cannot-exit") is not None,
+                    f"saw title {self.browser.title()!r}")
+            c.check("exit while another connection is live: engine keeps running",
+                    self.engine.poll() is None)
+        keeper.close()
+        c.check("the other connection was served meanwhile", keeper.answers > 0 and keeper.error
+                is None, f"{keeper.answers} answers, error {keeper.error}")
+        self.save_screenshot("cannot-exit.png")
+        time.sleep(IDLE_RUN_OUT_SECONDS)
+        if self.follow("#exit-again"):
+            c.check("exit page served", self.browser.find("#goodbye") is not None,
+                    f"saw title {self.browser.title()!r}")
+            self.save_screenshot("exit.png")
+        try:
+            code = self.engine.wait(self.options.exit_seconds)
+            c.equal("engine ends after the exit page, exit code", code, 0)
+        except subprocess.TimeoutExpired:
+            c.check("engine ends after the exit page", False,
+                    f"still running after {self.options.exit_seconds}s")
+
+    def run(self):
+        shutil.rmtree(self.artefacts, ignore_errors=True)
+        os.makedirs(self.artefacts)
+        if port_accepts(ENGINE_PORT):
+            self.checks.check(f"port {ENGINE_PORT} is free before the test", False,
+                              "another program listens there")
+            return self.checks
+        self.lay_out()
+        try:
+            if not self.start_engine():
+                return self.checks
+            self.start_browser()
+            self.browser.open(self.base + "MainMenu.html")
+            self.save_screenshot("main-menu.png")
+            with open(os.path.join(self.artefacts, "main-menu.html"), "w") as dom:
+                dom.write(self.browser.run_script("return document.documentElement.outerHTML;"))
+            self.check_main_menu(favourite="")
+            self.check_browser_launch()
+            if self.follow("#choices-link"):
+                self.check_choices()
+                if self.follow("#main-menu"):
+                    self.checks.equal("back on the main menu", self.page_name(), "MainMenu.html")
+                    self.check_main_menu(favourite="dark-blue")
+            if self.follow("#status-link"):
+                self.check_status()
+                self.follow("#main-menu")
+            self.check_exit()
+        except (OSError, WebDriverError) as error:
+            self.checks.check("browser session", False, str(error))
+        finally:
+            self.stop()
+        return self.checks
+
+
+def glob_logs(installation):
+    folder = os.path.join(installation, "log")
+    if not os.path.isdir(folder):
+        return []
+    return [os.path.join(folder, name) for name in sorted(os.listdir(folder))]
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--engine", required=True, help="velkor or velkor.exe to install")
+    parser.add_argument("--module", required=True, help="the demo module's folder")
+    parser.add_argument("--installation", required=True, help="where to lay out the installation")
+    parser.add_argument("--artefacts", required=True, help="where screenshots and logs go")
+    parser.add_argument("--wine", action="store_true", help="run the Windows engine under Wine")
+    parser.add_argument("--wine64", default="wine64")
+    parser.add_argument("--chromium", default=shutil.which("chromium") or "chromium")
+    parser.add_argument("--chromedriver", default=shutil.which("chromedriver") or "chromedriver")
+    parser.add_argument("--recorder", default=os.path.join(here, "record_browser.sh"))
+    parser.add_argument("--startup-seconds", type=int, default=30)
+    parser.add_argument("--exit-seconds", type=int, default=15)
+    checks = DemoBrowserTest(parser.parse_args()).run()
+    print(f"e2e: {checks.passed} passed, {checks.failed} failed", flush=True)
+    return 0 if checks.failed == 0 and checks.passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
