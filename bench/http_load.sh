@@ -3,7 +3,8 @@
 # template page) and against nginx with one worker serving the same files, in the same run.
 # Prints requests per second and p99 latency for each, and the ratio engine/nginx.
 # Usage: bench/http_load.sh [--build-dir DIR]   (default: the "native" preset's tree)
-# Tunables: BENCH_SECONDS (10), BENCH_CONNECTIONS (8), BENCH_THREADS (2), NGINX_PORT (8290).
+# Tunables: BENCH_SECONDS (10), BENCH_CONNECTIONS (8), BENCH_THREADS (2), NGINX_PORT (8290),
+# BENCH_ENGINE_LOG (yes: the module's request log lines are written, as the demo module asks).
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib/common.sh"
 cd "$VELKOR_ROOT"
@@ -43,6 +44,10 @@ mkdir -p "$install/log" "$work/nginx/temp"
 cp -r modules/brenna "$install/$module_dir"
 cp "$tree/src/engine/velkor" "$install/velkor"
 www="$install/$module_dir/www"
+if [ "${BENCH_ENGINE_LOG:-yes}" = no ]; then
+    sed -i 's|<log-to-file>yes</log-to-file>|<log-to-file>no</log-to-file>|' \
+        "$install/$module_dir/module.xml"
+fi
 
 # A start page of "none" keeps the engine from opening a browser.
 printf '%s\r\n' "Name:Bench plotter" TCP "IP: 127.0.0.232" "Port: 9100" "Module:brenna" \

@@ -22,6 +22,8 @@ using engine_log::Line;
 constexpr int kIdleAllowanceSeconds = 1;
 constexpr unsigned kIdleSleepMilliseconds = 1000;
 constexpr std::size_t kReceiveBytes = 1024;
+// How long the rest of a request that has begun may take to arrive.
+constexpr std::uint64_t kRequestCompletionMilliseconds = 5000;
 
 bool IsKnownOtherMethod(const std::string& method) {
     return method == "OPTIONS" || method == "HEAD" || method == "POST" || method == "PUT" ||
@@ -72,6 +74,7 @@ void CConnectionHandler::ServeConnection(CPageServer& pageServer) {
     int idleAllowance = kIdleAllowanceSeconds;
     bool keepGoing = true;
     CRequestFramer framer;
+    std::uint64_t requestDeadline = 0;
     while (idleAllowance > 0 && keepGoing && !EngineStopFlag()) {
         try {
             if (framer.HasWholeRequest()) {
@@ -83,20 +86,17 @@ void CConnectionHandler::ServeConnection(CPageServer& pageServer) {
                 keepGoing = false;
                 continue;
             }
+            if (!framer.IsEmpty()) {
+                keepGoing = ReadRestOfRequest(pageServer, framer, requestDeadline, idleAllowance);
+                continue;
+            }
             std::int64_t start = platform::SecondsNow();
             if (m_socket.HasData(static_cast<std::uint32_t>(idleAllowance) * 1000)) {
                 char buffer[kReceiveBytes];
-                int room = static_cast<int>(std::min(sizeof buffer, framer.RoomLeft()));
-                int received = m_socket.Receive(buffer, room);
+                int received = m_socket.Receive(buffer, sizeof buffer);
                 if (received > 0) {
                     framer.Append(buffer, static_cast<std::size_t>(received));
-                    // A request that has begun must complete within the allowance too.
-                    if (!framer.HasWholeRequest()) SpendAllowance(idleAllowance, start);
-                    continue;
-                }
-                if (!framer.IsEmpty()) {
-                    // The peer stopped sending before its blank line: answer what it sent.
-                    keepGoing = Answer(pageServer, framer.TakeAll(), idleAllowance);
+                    requestDeadline = platform::MillisecondsNow() + kRequestCompletionMilliseconds;
                     continue;
                 }
             }
@@ -110,6 +110,24 @@ void CConnectionHandler::ServeConnection(CPageServer& pageServer) {
             keepGoing = false;
         }
     }
+}
+
+bool CConnectionHandler::ReadRestOfRequest(CPageServer& pageServer, CRequestFramer& framer,
+                                           std::uint64_t deadline, int& idleAllowance) {
+    std::uint64_t now = platform::MillisecondsNow();
+    // A request that has begun but does not complete in time ends the connection unanswered.
+    if (now >= deadline || !m_socket.HasData(static_cast<std::uint32_t>(deadline - now))) {
+        return false;
+    }
+    char buffer[kReceiveBytes];
+    int room = static_cast<int>(std::min(sizeof buffer, framer.RoomLeft()));
+    int received = m_socket.Receive(buffer, room);
+    if (received > 0) {
+        framer.Append(buffer, static_cast<std::size_t>(received));
+        return true;
+    }
+    // The peer stopped sending before its blank line: answer what it sent.
+    return Answer(pageServer, framer.TakeAll(), idleAllowance);
 }
 
 bool CConnectionHandler::Answer(CPageServer& pageServer, const std::string& bytes,

@@ -3,6 +3,7 @@
 /// the page server and keeps the connection alive when asked, with a one-second idle
 /// allowance, until the peer goes quiet, asks to close, fails, or the engine stops.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,7 @@ class CHttpSocket;
 class CModuleConfig;
 class CPageServer;
 class CPrinterPort;
+class CRequestFramer;
 
 class CConnectionHandler : public CRunnable {
 public:
@@ -25,6 +27,9 @@ public:
 
 private:
     void ServeConnection(CPageServer& pageServer);
+    /// Reads more of a request that has begun; false when the connection is to be closed.
+    bool ReadRestOfRequest(CPageServer& pageServer, CRequestFramer& framer,
+                           std::uint64_t deadline, int& idleAllowance);
     /// Answers one whole request; false when the connection is to be closed afterwards.
     bool Answer(CPageServer& pageServer, const std::string& bytes, int& idleAllowance);
     void AnswerOverlongRequest(const std::string& bytes);

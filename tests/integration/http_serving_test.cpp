@@ -229,6 +229,21 @@ TEST_F(HttpServing, AnswersWholeRequestsThatArriveInPiecesOrTogether) {
     EXPECT_THAT(large.body, HasSubstr("q=large"));
 }
 
+TEST_F(HttpServing, WaitsForTheRestOfARequestThatHasBegun) {
+    // The pause crosses a second boundary whatever the clock shows.
+    HttpConnection slow;
+    ASSERT_TRUE(slow.Send("GET /Main.html?q=slow HTTP/1.1\r\n"));
+    usleep(1500 * 1000);
+    ASSERT_TRUE(slow.Send("\r\n"));
+    EXPECT_THAT(slow.ReadAnswer().body, HasSubstr("q=slow"));
+
+    HttpConnection stalled;
+    ASSERT_TRUE(stalled.Send("GET /Main.html HTTP/1.1\r\n"));
+    double seconds = stalled.SecondsUntilClosed(10);
+    EXPECT_GE(seconds, 4.0) << "closed before the request had its time";
+    EXPECT_LE(seconds, 7.0);
+}
+
 TEST_F(HttpServing, RefusesAHeaderBlockOver8KiB) {
     HttpConnection connection;
     ASSERT_TRUE(connection.Send(GetRequest("/Main.html", "Cookie: " + std::string(9000, 'c'))));
