@@ -24,17 +24,19 @@ using ::testing::Not;
 namespace integration {
 namespace {
 
-/// Holds 0.0.0.0:8190 like some other program: answers every request with `answer`, or
-/// stays silent when it is empty.
+/// Holds port 8190 like some other program (on every interface, or on `address` alone):
+/// answers every request with `answer`, or stays silent when it is empty.
 class ForeignServer {
 public:
-    explicit ForeignServer(std::string answer) : m_answer(std::move(answer)) {
+    explicit ForeignServer(std::string answer, const char* address = "0.0.0.0")
+        : m_answer(std::move(answer)) {
         m_fd = socket(AF_INET, SOCK_STREAM, 0);
         int on = 1;
         setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         sockaddr_in local{};
         local.sin_family = AF_INET;
         local.sin_port = htons(8190);
+        inet_pton(AF_INET, address, &local.sin_addr);
         m_listening = bind(m_fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
                       listen(m_fd, 5) == 0;
         if (m_listening) m_thread = std::thread([this] { Serve(); });
@@ -145,6 +147,16 @@ TEST_F(SecondEngine, ReportsASilentServerAfterAboutFiveSeconds) {
                 Contains("The port 8190 is being used by other application that is not a sme."));
     EXPECT_GE(seconds, 4.0);
     EXPECT_LE(seconds, 15.0);
+}
+
+TEST_F(SecondEngine, EndsQuietlyWhenThePortIsTakenButNobodyAnswersOnLoopback) {
+    // Port 8190 is taken on one address only, so binding every interface fails while
+    // 127.0.0.1:8190 refuses the probe.
+    ForeignServer elsewhere("HTTP/1.1 200 OK\r\n\r\n", "127.0.0.5");
+    ASSERT_TRUE(elsewhere.IsListening());
+    const std::vector<std::string> log = RunSecond(kServedModule, kServedPrinterAddress);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Caught unknown exception!");
 }
 
 }  // namespace
