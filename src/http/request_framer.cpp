@@ -6,17 +6,24 @@ namespace {
 
 const char kBlankLine[] = "\r\n\r\n";
 constexpr std::size_t kBlankLineBytes = 4;
+// Hand-typed requests often end their lines with LF alone.
+const char kBareBlankLine[] = "\n\n";
+constexpr std::size_t kBareBlankLineBytes = 2;
 
 bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
 
 }  // namespace
 
 std::size_t CRequestFramer::EndOfFirstRequest() const {
+    std::size_t end = std::string::npos;
     std::size_t blank = m_pending.find(kBlankLine);
-    if (blank == std::string::npos || blank + kBlankLineBytes > kMaxHeaderBytes) {
-        return std::string::npos;
+    if (blank != std::string::npos) end = blank + kBlankLineBytes;
+    std::size_t bare = m_pending.find(kBareBlankLine);
+    if (bare != std::string::npos && bare + kBareBlankLineBytes < end) {
+        end = bare + kBareBlankLineBytes;
     }
-    return blank + kBlankLineBytes;
+    if (end != std::string::npos && end > kMaxHeaderBytes) return std::string::npos;
+    return end;
 }
 
 bool CRequestFramer::HasWholeRequest() const { return EndOfFirstRequest() != std::string::npos; }

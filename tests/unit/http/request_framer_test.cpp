@@ -25,6 +25,14 @@ TEST(RequestFramer, WaitsForTheBlankLineAndKeepsWhatFollows) {
     EXPECT_TRUE(framer.IsEmpty());
 }
 
+TEST(RequestFramer, TakesLineFeedsAloneAsTheEndOfAHeaderBlock) {
+    CRequestFramer framer;
+    Append(framer, "GET /a.html HTTP/1.0\nHost: x\n\nGET /b.html HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(framer.TakeRequest(), "GET /a.html HTTP/1.0\nHost: x\n\n");
+    EXPECT_EQ(framer.TakeRequest(), "GET /b.html HTTP/1.1\r\n\r\n");
+    EXPECT_TRUE(framer.IsEmpty());
+}
+
 TEST(RequestFramer, LimitsTheHeaderBlockTo8KiB) {
     CRequestFramer atLimit;
     std::string head = "GET / HTTP/1.1\r\nX: ";
