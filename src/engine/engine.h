@@ -55,8 +55,6 @@ public:
     CPrinterPort* GetPrinterPort() const { return m_printerPort; }
     /// The page variable table itself; only while the engine lock is held.
     TextMap& PageVariables() { return m_pageVariables; }
-    /// True while this engine holds port 8190.
-    bool HoldsListeningPort() const { return m_listeningSocket != nullptr; }
 
 private:
     /// Asks the server that holds port 8190 whether it is an engine for this module and

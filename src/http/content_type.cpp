@@ -1,14 +1,8 @@
 #include "http/content_type.h"
 
-namespace {
+#include "engine/ascii_case.h"
 
-// ASCII only: names are bytes of the ANSI code page and other bytes are left alone.
-std::string AsciiLower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
+namespace {
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
@@ -20,7 +14,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 std::string ContentTypeOf(const std::string& fileName) {
     const std::string::size_type dot = fileName.rfind('.');
     if (dot == std::string::npos) return std::string();
-    const std::string extension = AsciiLower(fileName.substr(dot + 1));
+    const std::string extension = ToLowerAscii(fileName.substr(dot + 1));
     if (extension == "gif") return "image/gif";
     if (extension == "js") return "text/javascript";
     if (extension == "css") return "text/css";
@@ -29,6 +23,6 @@ std::string ContentTypeOf(const std::string& fileName) {
 }
 
 bool IsHtmlPage(const std::string& path) {
-    const std::string lower = AsciiLower(path);
+    const std::string lower = ToLowerAscii(path);
     return EndsWith(lower, ".html") || EndsWith(lower, ".htm");
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/ascii_case.h"
 #include "engine/engine.h"
 #include "http/url_coding.h"
 #include "pages/page_variables.h"
@@ -108,14 +109,6 @@ Branch BranchWord(const std::string& word) {
     return Branch::None;
 }
 
-std::string Lowered(std::string word) {
-    // ASCII only: the text is in the system's code page and other bytes stay as they are.
-    for (char& byte : word) {
-        if (byte >= 'A' && byte <= 'Z') byte = static_cast<char>(byte - 'A' + 'a');
-    }
-    return word;
-}
-
 /// One run of the language over one input. Depths count the choices around the current point,
 /// taken or skipped alike; the top level is depth 0.
 class Expansion {
@@ -124,7 +117,7 @@ public:
         : m_engine(engine), m_variables(variables), m_reader(input), m_writer(output) {}
 
     void Run() {
-        while (ToTag(&m_writer)) Act(Lowered(ReadWord()), 0);
+        while (ToTag(&m_writer)) Act(ToLowerAscii(ReadWord()), 0);
         m_writer.Flush();
     }
 
@@ -202,7 +195,7 @@ private:
 
     void Assign(const std::string& name) {
         if (!SkipToTag()) return;
-        if (Lowered(ReadWord()) != "value") {
+        if (ToLowerAscii(ReadWord()) != "value") {
             CloseTag();
             return;
         }
@@ -216,7 +209,7 @@ private:
     /// every other tag is dropped. The tag of the word returned is not closed yet.
     Branch FirstBranch() {
         while (SkipToTag()) {
-            const Branch branch = BranchWord(Lowered(ReadWord()));
+            const Branch branch = BranchWord(ToLowerAscii(ReadWord()));
             if (branch != Branch::None) return branch;
             CloseTag();
         }
@@ -261,7 +254,7 @@ private:
             const std::string word = ReadWord();
             const Branch branch = BranchWord(word);
             if (branch != Branch::None) return branch;
-            Act(Lowered(word), depth);
+            Act(ToLowerAscii(word), depth);
         }
         return Branch::EndOfInput;
     }
@@ -280,7 +273,7 @@ private:
             const Branch branch = BranchWord(word);
             if (branch != Branch::None) return branch;
             CloseTag();
-            if (Lowered(word) == "if") SkipChoice(depth + 1);
+            if (ToLowerAscii(word) == "if") SkipChoice(depth + 1);
         }
         return Branch::EndOfInput;
     }
@@ -290,7 +283,7 @@ private:
             const std::string word = ReadWord();
             CloseTag();
             if (word == "end") return;
-            if (Lowered(word) == "if") SkipChoice(depth + 1);
+            if (ToLowerAscii(word) == "if") SkipChoice(depth + 1);
         }
     }
 
