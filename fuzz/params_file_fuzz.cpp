@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/params_file.h"
-#include "engine/tavrin_exception.h"
+#include "base/tavrin_exception.h"
+#include "config/params_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CParamsFile file;

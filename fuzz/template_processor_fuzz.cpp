@@ -1,4 +1,4 @@
-// Expands arbitrary bytes as a page is expanded: under the engine lock, with a small map.
+// Expands arbitrary bytes as a page is expanded: under the context's lock, with a small map.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "engine/engine.h"
 #include "pages/template_processor.h"
+#include "support/fixed_page_context.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -15,12 +15,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t longestValue = 0;
     for (const auto& entry : variables) longestValue = std::max(longestValue, entry.second.size());
 
-    CEngine engine;
+    CFixedPageContext context;
     std::istringstream input(text);
     std::ostringstream output;
-    engine.Lock();
-    CTemplateProcessor(engine, variables).Expand(input, output);
-    engine.Unlock();
+    context.Lock();
+    CTemplateProcessor(context, variables).Expand(input, output);
+    context.Unlock();
     const std::string result = output.str();
 
     if (text.find("[[") == std::string::npos) {

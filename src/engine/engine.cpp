@@ -2,11 +2,12 @@
 
 #include <exception>
 
-#include "engine/log.h"
-#include "engine/object_factory.h"
-#include "engine/stop_flag.h"
-#include "engine/tavrin_exception.h"
+#include "base/log.h"
+#include "base/tavrin_exception.h"
+#include "engine/startup_failure_table.h"
+#include "http/connection_handler_factory.h"
 #include "http/listener.h"
+#include "http/object_factory.h"
 #include "http/win_http_socket.h"
 #include "platform/host_address.h"
 #include "platform/program.h"
@@ -16,49 +17,18 @@ using engine_log::Line;
 
 const char* const kInstallationKey = "SOFTWARE\\Orvik\\Plotara TroubleShooter";
 
-std::atomic<bool>& EngineStopFlag() {
-    static std::atomic<bool> stop{false};
-    return stop;
-}
-
-namespace {
-
-/// The failure kind that an exception reaching the end of start-up stands for.
-int StartupFailureKind(const CTavrinException& failure) {
-    if (dynamic_cast<const CNoSMMInstalled*>(&failure)) return 1;
-    if (dynamic_cast<const CNoProductSupported*>(&failure)) return 2;
-    if (dynamic_cast<const CParamsFileDoesNotExist*>(&failure)) return 3;
-    if (dynamic_cast<const CParamsFileBadFormat*>(&failure)) return 4;
-    if (dynamic_cast<const CModuleNotInstalled*>(&failure)) return 5;
-    if (dynamic_cast<const CModuleXMLFileDoesNotExist*>(&failure)) return 6;
-    if (dynamic_cast<const CModuleXMLNotWellFormed*>(&failure)) return 7;
-    if (dynamic_cast<const CProdNumberFileDoesNotExist*>(&failure)) return 8;
-    if (dynamic_cast<const CPrinterIOError*>(&failure)) return 9;
-    if (dynamic_cast<const CPrinterNotSupported*>(&failure)) return 10;
-    if (dynamic_cast<const CTavrinPortInUse*>(&failure)) return 11;
-    if (dynamic_cast<const CTavrinEngineInUse*>(&failure)) return 12;
-    if (dynamic_cast<const CTavrinModuleInUse*>(&failure)) return 13;
-    if (dynamic_cast<const CIncorrectProxySettings*>(&failure)) return 14;
-    return 0;
-}
-
-}  // namespace
-
 CEngine::CEngine()
     : m_objectFactory(CObjectFactory::Instance()),
       m_lock(std::make_unique<platform::ReentrantLock>()) {
-    EngineStopFlag() = false;
     // When the library offers another version than 1.1 it is shut down again at once; the
     // engine goes on and its socket calls fail later.
     m_socketLibraryStarted = platform::StartSocketLibrary();
 }
 
 CEngine::~CEngine() {
+    m_connections.WaitForAll();
+    m_listeningSocket.reset();
     if (m_socketLibraryStarted) platform::StopSocketLibrary();
-    m_lock.reset();
-    m_moduleConfig.reset();
-    // The printer port is deleted here once the engine builds one.
-    delete m_listeningSocket;
 }
 
 bool CEngine::Lock() {
@@ -104,7 +74,8 @@ void CEngine::LaunchBrowser() {}
 
 void CEngine::SetStartAddress(const std::string& page, bool http) {
     if (http) {
-        m_startAddress = "http://" + GetLocalAddress() + ":" + "8190" + "/" + page;
+        m_startAddress =
+            "http://" + GetLocalAddress() + ":" + std::to_string(kEnginePort) + "/" + page;
     } else {
         const char separator = platform::PathSeparator();
         const std::string moduleDirectory =
@@ -166,5 +137,6 @@ bool CEngine::Initialize() {
 
 void CEngine::Run() {
     LaunchBrowser();
-    RunAcceptLoop(*this, *m_listeningSocket);
+    CPageConnectionHandlers handlers(m_pageContext);
+    RunAcceptLoop(*m_listeningSocket, handlers, m_connections, m_stopFlag, m_objectFactory);
 }

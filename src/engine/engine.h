@@ -4,9 +4,12 @@
 #include <memory>
 #include <string>
 
-#include "engine/module_config.h"
-#include "engine/text_map.h"
+#include "base/stop_flag.h"
+#include "config/module_config.h"
+#include "engine/engine_page_context.h"
+#include "http/connection_list.h"
 #include "platform/reentrant_lock.h"
+#include "text/text_map.h"
 
 class CObjectFactory;
 class CPrinterPort;
@@ -52,28 +55,31 @@ public:
     const TextMap& GetInstalledModules() const { return m_installedModules; }
     const TextMap& GetSupportedProducts() const { return m_supportedProducts; }
     const CModuleConfig* GetModuleConfig() const { return m_moduleConfig.get(); }
-    CPrinterPort* GetPrinterPort() const { return m_printerPort; }
+    /// Null: printer commands are not part of the engine yet.
+    CPrinterPort* GetPrinterPort() const { return nullptr; }
     /// The page variable table itself; only while the engine lock is held.
     TextMap& PageVariables() { return m_pageVariables; }
 
-private:
-    /// Asks the server that holds port 8190 whether it is an engine for this module and
-    /// printer; returns normally when it is, else throws the start-up failure it stands for.
-    void ProbeBusyPort();
+    /// What the server's connections are handed instead of the engine.
+    CPageContext& PageContext() { return m_pageContext; }
+    CStopFlag& StopFlag() { return m_stopFlag; }
+    int LiveConnectionCount() const { return m_connections.Count(); }
 
-    // Owned; built from the printer type, name and address below once printer commands are
-    // part of the engine. Null until then.
-    CPrinterPort* m_printerPort = nullptr;
+private:
     std::unique_ptr<CModuleConfig> m_moduleConfig;
     std::string m_startAddress;
     std::string m_installationDirectory;
     TextMap m_pageVariables;
     TextMap m_supportedProducts;
     TextMap m_installedModules;
-    // Owned; non-null exactly while this engine holds port 8190. The listener fills it.
-    CWinHttpSocket* m_listeningSocket = nullptr;
+    // Non-null exactly while this engine holds port 8190.
+    std::unique_ptr<CWinHttpSocket> m_listeningSocket;
     CObjectFactory& m_objectFactory;
     std::unique_ptr<platform::ReentrantLock> m_lock;
+    CStopFlag m_stopFlag;
+    CEnginePageContext m_pageContext{*this};
+    // Declared after everything a connection uses, so its threads end before those go.
+    CConnectionList m_connections;
 
     // What the printer port is built from.
     std::string m_printerType;

@@ -3,10 +3,10 @@
 
 #include <set>
 
+#include "base/log.h"
+#include "base/tavrin_exception.h"
+#include "config/params_file.h"
 #include "engine/engine.h"
-#include "engine/log.h"
-#include "engine/params_file.h"
-#include "engine/tavrin_exception.h"
 #include "platform/registry.h"
 
 using engine_log::Line;
@@ -100,6 +100,7 @@ void CEngine::LoadConfiguration() {
     // directory.
     m_moduleConfig = std::make_unique<CModuleConfig>(moduleName, moduleDirectory);
     m_moduleConfig->Load();
+    engine_log::SetLoggingToFile(m_moduleConfig->GetLogToFile());
 
     SetPageVariable("SMM-version", m_moduleConfig->GetSMMVersion());
     SetPageVariable("fmw-url", m_moduleConfig->GetFirmwareLocation());

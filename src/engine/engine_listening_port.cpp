@@ -1,86 +1,20 @@
-#include <memory>
-#include <string>
+// The engine's port: taken by this engine, or held by another that the user is handed to.
 
+#include "base/tavrin_exception.h"
 #include "engine/engine.h"
-#include "engine/object_factory.h"
-#include "engine/tavrin_exception.h"
-#include "http/http_response.h"
+#include "engine/running_engine_probe.h"
 #include "http/listener.h"
-#include "http/url_coding.h"
+#include "http/object_factory.h"
 #include "http/win_http_socket.h"
-#include "platform/clock.h"
-
-namespace {
-
-constexpr std::uint32_t kLoopbackAddress = 0x7F000001;
-constexpr int kProbeBudget = 5;
-constexpr unsigned kProbePauseMilliseconds = 100;
-constexpr int kProbeReceiveBytes = 1024;
-
-/// Reads the other server's answer until it stops sending or has been silent for about five
-/// seconds.
-std::string ReadProbeAnswer(CWinHttpSocket& socket) {
-    std::string answer;
-    int budget = kProbeBudget;
-    bool lastReadGaveData = true;
-    try {
-        while (budget > 0 && lastReadGaveData) {
-            std::int64_t start = platform::SecondsNow();
-            // The budget counts seconds but the wait takes milliseconds: each wait is short
-            // and the pauses below make up the five seconds.
-            if (socket.HasData(static_cast<std::uint32_t>(budget))) {
-                char buffer[kProbeReceiveBytes];
-                int received = socket.Receive(buffer, sizeof buffer);
-                lastReadGaveData = received > 0;
-                if (received > 0) answer.append(buffer, static_cast<std::size_t>(received));
-            } else {
-                platform::SleepMilliseconds(kProbePauseMilliseconds);
-                std::int64_t elapsed = platform::SecondsNow() - start;
-                budget = elapsed > budget ? 0 : budget - static_cast<int>(elapsed);
-            }
-        }
-    } catch (CHttpSocketError* caught) {
-        TakeOwnership(caught);
-    }
-    return answer;
-}
-
-}  // namespace
 
 void CEngine::OpenListeningPort() {
-    delete m_listeningSocket;
-    m_listeningSocket = nullptr;
+    m_listeningSocket.reset();
     try {
         m_listeningSocket = OpenListeningSocket(m_objectFactory);
         return;
     } catch (CPortBusy* caught) {
         TakeOwnership(caught);
     }
-    ProbeBusyPort();
-}
-
-void CEngine::ProbeBusyPort() {
-    std::unique_ptr<CWinHttpSocket> socket(m_objectFactory.CreateSocket());
-    socket->Create();
-    socket->Connect(kLoopbackAddress, kEnginePort);
-    std::string request = "GET tavrin_module.html?module=" +
-                          UrlEncode(m_moduleConfig ? m_moduleConfig->GetModuleName() : "") +
-                          "&prtaddr=" + UrlEncode(GetPageVariable("prtaddr")) +
-                          " HTTP/1.1\r\nConnection: Close\r\n\r\n";
-    socket->Send(request.data(), static_cast<int>(request.size()));
-    std::string answer = ReadProbeAnswer(*socket);
-    socket->Close();
-    socket.reset();
-
-    CHttpResponse response("");
-    response.Parse(answer.data(), static_cast<int>(answer.size()));
-    if (response.GetHeader("Server").find("tavrin") == std::string::npos) {
-        throw new CTavrinPortInUse;
-    }
-    if (response.GetStatus() == 200) return;
-    if (response.GetStatus() == 409) {
-        if (response.GetReason() == "module") throw new CTavrinEngineInUse;
-        if (response.GetReason() == "address") throw new CTavrinModuleInUse;
-    }
-    throw new CTavrinPortInUse;
+    CRunningEngineProbe(m_objectFactory)
+        .Probe(m_moduleConfig ? m_moduleConfig->GetModuleName() : "", GetPageVariable("prtaddr"));
 }

@@ -1,7 +1,8 @@
 // How a start-up failure reaches the user: a log line, then an error page or a message box.
 
+#include "base/log.h"
 #include "engine/engine.h"
-#include "engine/log.h"
+#include "engine/startup_failure_table.h"
 
 using engine_log::Line;
 
@@ -9,87 +10,54 @@ namespace {
 
 const char* const kUnknown = "<unknown>";
 
-/// What the two placeholders of a failure's log line stand for.
-enum class Argument {
-    None,
-    Module,
-    ModuleDirectory,
-    ProductNumberFile,
-    PrinterType,
-    PrinterAddress,
-    ProductNumber,
-    ModuleName
-};
-
-struct FailureLine {
-    const char* format;  // null: the kind writes no line
-    Argument first;
-    Argument second;
-};
-
-// By failure kind, 0 to 14.
-const FailureLine kFailureLines[] = {
-    {"Caught unknown exception!", Argument::None, Argument::None},
-    {"There is no SMM installed on the computer.", Argument::None, Argument::None},
-    {"None of the SMM installed has support for any printer.", Argument::None, Argument::None},
-    {"The params file has not been found.", Argument::None, Argument::None},
-    {"The params file is not correctly formatted.", Argument::None, Argument::None},
-    {"The module %1 requested in the params file is not installed.", Argument::Module,
-     Argument::None},
-    {"The %1\\module.xml file has not been found.", Argument::ModuleDirectory, Argument::None},
-    {"The %1\\module.xml file is not correctly formatted.", Argument::ModuleDirectory,
-     Argument::None},
-    {"The %1\\vw\\%2 file has not been found.", Argument::ModuleDirectory,
-     Argument::ProductNumberFile},
-    {"The %1 channel %2 used cannot be opened while retrieving the product number.",
-     Argument::PrinterType, Argument::PrinterAddress},
-    {"The printer with product number %1 is not supported by module '%2'.", Argument::ProductNumber,
-     Argument::ModuleName},
-    {"The port 8190 is being used by other application that is not a sme.", Argument::None,
-     Argument::None},
-    {"The port 8190 is being used by other sme with a different module", Argument::None,
-     Argument::None},
-    {"The port 8190 is being used by other sme with the same module but different printer",
-     Argument::None, Argument::None},
-    {nullptr, Argument::None, Argument::None},
-};
-
 }  // namespace
 
 void CEngine::ReportStartupFailure(int kind) {
-    const int kinds = static_cast<int>(sizeof kFailureLines / sizeof kFailureLines[0]);
-    if (kind < 0 || kind >= kinds) {
+    const StartupFailure* failure = StartupFailureOfKind(kind);
+    if (failure == nullptr) {
         engine_log::Log(Line::Forced, "Found an unknown panic situation.");
         return;
     }
-    const FailureLine& failure = kFailureLines[kind];
-    auto value = [this](Argument argument) -> std::string {
+    auto value = [this](StartupValue wanted) -> std::string {
         const CModuleConfig* config = m_moduleConfig.get();
-        switch (argument) {
-            case Argument::None:
+        switch (wanted) {
+            case StartupValue::None:
                 return std::string();
-            case Argument::Module:
+            case StartupValue::Module:
                 return GetPageVariable("module");
-            case Argument::ModuleDirectory:
+            case StartupValue::ModuleDirectory:
                 return config ? config->GetModuleDirectory() : kUnknown;
-            case Argument::ProductNumberFile:
+            case StartupValue::ProductNumberFile:
                 return config ? config->GetProductNumberFile() : kUnknown;
-            case Argument::PrinterType:
+            case StartupValue::PrinterType:
                 return GetPageVariable("prttype");
-            case Argument::PrinterAddress:
+            case StartupValue::PrinterAddress:
                 return GetPageVariable("prtaddr");
-            case Argument::ProductNumber:
+            case StartupValue::ProductNumber:
                 return GetPageVariable("prod-number");
-            case Argument::ModuleName:
+            case StartupValue::ModuleName:
                 return config ? config->GetModuleName() : kUnknown;
         }
         return std::string();
     };
-    // The error page (kinds 9-14) and message box (kinds 1-8) that follow each line are
-    // presented by the start-up failure layer, which comes with the browser launch.
-    if (failure.format != nullptr)
-        engine_log::Log(Line::Forced, failure.format, value(failure.first), value(failure.second));
+    if (failure->logFormat != nullptr) {
+        engine_log::Log(Line::Forced, failure->logFormat, value(failure->first),
+                        value(failure->second));
+    }
+    switch (failure->notice) {
+        case StartupNotice::None:
+            break;
+        case StartupNotice::MessageBox:
+            ShowStartupMessage(failure->message);
+            break;
+        case StartupNotice::LocalPage:
+        case StartupNotice::ServedPage:
+            SetStartAddress(failure->page, failure->notice == StartupNotice::ServedPage);
+            LaunchBrowser();
+            break;
+    }
 }
 
-// The localised message boxes of kinds 1 to 8 come with the start-up failure layer.
+// The localised message boxes come with the user-facing start-up; until then a failure that
+// needs one is only logged.
 void CEngine::ShowStartupMessage(int) {}

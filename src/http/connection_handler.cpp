@@ -2,18 +2,18 @@
 
 #include <algorithm>
 
-#include "engine/ascii_case.h"
-#include "engine/engine.h"
-#include "engine/engine_lock_guard.h"
-#include "engine/log.h"
-#include "engine/stop_flag.h"
-#include "engine/tavrin_exception.h"
+#include "base/log.h"
+#include "base/stop_flag.h"
+#include "base/tavrin_exception.h"
+#include "http/connection_handler_factory.h"
 #include "http/http_request.h"
 #include "http/http_response.h"
 #include "http/http_socket.h"
 #include "http/page_server.h"
 #include "http/request_framer.h"
+#include "pages/page_context.h"
 #include "platform/clock.h"
+#include "text/ascii_case.h"
 
 namespace {
 
@@ -42,14 +42,13 @@ void SpendAllowance(int& idleAllowance, std::int64_t start) {
 
 }  // namespace
 
-CConnectionHandler::CConnectionHandler(CEngine& engine, CHttpSocket& socket,
-                                       const CModuleConfig& moduleConfig, TextMap& pageVariables,
-                                       CPrinterPort* printerPort)
-    : m_engine(engine),
-      m_socket(socket),
-      m_moduleConfig(moduleConfig),
-      m_pageVariables(pageVariables),
-      m_printerPort(printerPort) {}
+std::unique_ptr<CRunnable> CPageConnectionHandlers::NewHandler(CHttpSocket& socket) {
+    CPageContextLock lock(m_context);
+    return std::make_unique<CConnectionHandler>(m_context, socket);
+}
+
+CConnectionHandler::CConnectionHandler(CPageContext& context, CHttpSocket& socket)
+    : m_context(context), m_socket(socket) {}
 
 CConnectionHandler::~CConnectionHandler() = default;
 
@@ -57,9 +56,8 @@ void CConnectionHandler::Run() {
     engine_log::Log(Line::Optional, "Thread for CConnectionHandler started");
     std::unique_ptr<CPageServer> pageServer;
     {
-        CEngineLockGuard lock(m_engine);
-        pageServer =
-            std::make_unique<CPageServer>(m_engine, m_moduleConfig, m_pageVariables, m_printerPort);
+        CPageContextLock lock(m_context);
+        pageServer = std::make_unique<CPageServer>(m_context);
     }
     ServeConnection(*pageServer);
     try {
@@ -75,7 +73,7 @@ void CConnectionHandler::ServeConnection(CPageServer& pageServer) {
     bool keepGoing = true;
     CRequestFramer framer;
     std::uint64_t requestDeadline = 0;
-    while (idleAllowance > 0 && keepGoing && !EngineStopFlag()) {
+    while (idleAllowance > 0 && keepGoing && !m_context.StopFlag().IsSet()) {
         try {
             if (framer.HasWholeRequest()) {
                 keepGoing = Answer(pageServer, framer.TakeRequest(), idleAllowance);
@@ -147,8 +145,8 @@ bool CConnectionHandler::Answer(CPageServer& pageServer, const std::string& byte
     }
 
     // A body is never read, so its bytes must not be taken for the next request.
-    bool keepAlive =
-        connection == "KEEP-ALIVE" && !EngineStopFlag() && !CRequestFramer::AnnouncesBody(bytes);
+    bool keepAlive = connection == "KEEP-ALIVE" && !m_context.StopFlag().IsSet() &&
+                     !CRequestFramer::AnnouncesBody(bytes);
     if (keepAlive) {
         idleAllowance = kIdleAllowanceSeconds;
         response.SetHeader("Connection", "Keep-Alive");

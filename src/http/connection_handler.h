@@ -7,20 +7,17 @@
 #include <memory>
 #include <string>
 
-#include "engine/runnable.h"
-#include "engine/text_map.h"
+#include "base/runnable.h"
 
-class CEngine;
 class CHttpSocket;
-class CModuleConfig;
+class CPageContext;
 class CPageServer;
-class CPrinterPort;
 class CRequestFramer;
 
 class CConnectionHandler : public CRunnable {
 public:
-    CConnectionHandler(CEngine& engine, CHttpSocket& socket, const CModuleConfig& moduleConfig,
-                       TextMap& pageVariables, CPrinterPort* printerPort);
+    /// Neither argument is owned; both outlive the handler.
+    CConnectionHandler(CPageContext& context, CHttpSocket& socket);
     ~CConnectionHandler() override;
 
     void Run() override;
@@ -28,15 +25,12 @@ public:
 private:
     void ServeConnection(CPageServer& pageServer);
     /// Reads more of a request that has begun; false when the connection is to be closed.
-    bool ReadRestOfRequest(CPageServer& pageServer, CRequestFramer& framer,
-                           std::uint64_t deadline, int& idleAllowance);
+    bool ReadRestOfRequest(CPageServer& pageServer, CRequestFramer& framer, std::uint64_t deadline,
+                           int& idleAllowance);
     /// Answers one whole request; false when the connection is to be closed afterwards.
     bool Answer(CPageServer& pageServer, const std::string& bytes, int& idleAllowance);
     void AnswerOverlongRequest(const std::string& bytes);
 
-    CEngine& m_engine;
+    CPageContext& m_context;
     CHttpSocket& m_socket;
-    const CModuleConfig& m_moduleConfig;
-    TextMap& m_pageVariables;
-    CPrinterPort* m_printerPort;
 };

@@ -1,27 +1,17 @@
 #include "http/connection_list.h"
 
-#include <atomic>
-
-#include "engine/win_thread.h"
-#include "http/connection_handler.h"
+#include "base/runnable.h"
+#include "base/win_thread.h"
 #include "http/win_http_socket.h"
 
-namespace {
+CConnectionList::CConnectionList() = default;
 
-std::atomic<int> g_connectionCount{0};
-
-}  // namespace
-
-int LiveConnectionCount() { return g_connectionCount.load(); }
-
-CConnectionList& CConnectionList::Instance() {
-    static CConnectionList list;
-    return list;
-}
+// Threads still running at this point would outlive their handlers.
+CConnectionList::~CConnectionList() { WaitForAll(); }
 
 void CConnectionList::Append(Entry entry) {
     m_entries.push_back(std::move(entry));
-    ++g_connectionCount;
+    ++m_count;
 }
 
 void CConnectionList::Remove(std::list<Entry>::iterator entry) {
@@ -30,7 +20,7 @@ void CConnectionList::Remove(std::list<Entry>::iterator entry) {
     entry->thread.reset();
     entry->socket.reset();
     m_entries.erase(entry);
-    --g_connectionCount;
+    --m_count;
 }
 
 void CConnectionList::ReclaimFinished() {

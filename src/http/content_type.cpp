@@ -1,6 +1,6 @@
 #include "http/content_type.h"
 
-#include "engine/ascii_case.h"
+#include "text/ascii_case.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "http/http_request.h"
 
-#include "http/url_coding.h"
+#include "text/url_coding.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/text_map.h"
+#include "text/text_map.h"
 
 class CHttpRequest {
 public:

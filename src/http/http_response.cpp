@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/c_number.h"
 #include "http/http_date.h"
 #include "http/http_request.h"
 #include "http/http_socket.h"
+#include "text/c_number.h"
 
 namespace {
 

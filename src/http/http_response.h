@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/text_map.h"
+#include "text/text_map.h"
 
 class CHttpSocket;
 

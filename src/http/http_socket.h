@@ -1,6 +1,7 @@
 #pragma once
 /// The engine's TCP socket: the listener, each accepted connection and the start-up probe.
-/// Every failure is reported by throwing a heap-allocated exception (see http_socket_errors.h).
+/// Every failure is reported by throwing a heap-allocated exception of the family in
+/// base/tavrin_exception.h.
 
 #include <cstdint>
 

@@ -1,15 +1,12 @@
 #include "http/listener.h"
 
-#include <memory>
-
-#include "engine/engine.h"
-#include "engine/engine_lock_guard.h"
-#include "engine/log.h"
-#include "engine/object_factory.h"
-#include "engine/stop_flag.h"
-#include "engine/win_thread.h"
-#include "http/connection_handler.h"
+#include "base/log.h"
+#include "base/runnable.h"
+#include "base/stop_flag.h"
+#include "base/win_thread.h"
+#include "http/connection_handler_factory.h"
 #include "http/connection_list.h"
+#include "http/object_factory.h"
 #include "http/win_http_socket.h"
 #include "platform/clock.h"
 
@@ -18,7 +15,8 @@ namespace {
 constexpr unsigned kAcceptPollMilliseconds = 30;
 
 /// Takes one pending connection into the list; false when none was pending.
-bool AcceptOne(CEngine& engine, CWinHttpSocket& listeningSocket, CObjectFactory& factory) {
+bool AcceptOne(CWinHttpSocket& listeningSocket, CConnectionHandlerFactory& handlers,
+               CConnectionList& connections, CObjectFactory& factory) {
     std::unique_ptr<CWinHttpSocket> socket(factory.CreateSocket());
     if (!listeningSocket.Accept(*socket)) return false;
     // Only this computer's browser and engines are served: the pages run printer commands.
@@ -27,37 +25,31 @@ bool AcceptOne(CEngine& engine, CWinHttpSocket& listeningSocket, CObjectFactory&
         return true;
     }
     CConnectionList::Entry entry;
-    {
-        CEngineLockGuard lock(engine);
-        entry.handler =
-            std::make_unique<CConnectionHandler>(engine, *socket, *engine.GetModuleConfig(),
-                                                 engine.PageVariables(), engine.GetPrinterPort());
-    }
+    entry.handler = handlers.NewHandler(*socket);
     entry.thread.reset(factory.NewThread(entry.handler.get()));
     entry.thread->Start();
     entry.socket = std::move(socket);
-    CConnectionList::Instance().Append(std::move(entry));
+    connections.Append(std::move(entry));
     return true;
 }
 
 }  // namespace
 
-CWinHttpSocket* OpenListeningSocket(CObjectFactory& factory) {
+std::unique_ptr<CWinHttpSocket> OpenListeningSocket(CObjectFactory& factory, std::uint16_t port) {
     std::unique_ptr<CWinHttpSocket> socket(factory.CreateSocket());
     socket->Create();
-    socket->Bind(0, kEnginePort);
+    socket->Bind(0, port);
     socket->Listen();
-    return socket.release();
+    return socket;
 }
 
-void RunAcceptLoop(CEngine& engine, CWinHttpSocket& listeningSocket) {
-    CObjectFactory& factory = CObjectFactory::Instance();
-    CConnectionList& connections = CConnectionList::Instance();
+void RunAcceptLoop(CWinHttpSocket& listeningSocket, CConnectionHandlerFactory& handlers,
+                   CConnectionList& connections, const CStopFlag& stop, CObjectFactory& factory) {
     for (;;) {
-        AcceptOne(engine, listeningSocket, factory);
+        AcceptOne(listeningSocket, handlers, connections, factory);
         platform::SleepMilliseconds(kAcceptPollMilliseconds);
         connections.ReclaimFinished();
-        if (EngineStopFlag()) break;
+        if (stop.IsSet()) break;
     }
     connections.WaitForAll();
 }

@@ -3,17 +3,22 @@
 /// thread: one thread per accepted connection, finished ones reclaimed every pass.
 
 #include <cstdint>
+#include <memory>
 
-class CEngine;
+#include "http/engine_port.h"
+
+class CConnectionHandlerFactory;
+class CConnectionList;
 class CObjectFactory;
+class CStopFlag;
 class CWinHttpSocket;
 
-/// The engine's HTTP port.
-constexpr std::uint16_t kEnginePort = 8190;
+/// A new socket listening on every local interface at `port`, non-blocking. `CPortBusy`
+/// (thrown by pointer) when the port is taken.
+std::unique_ptr<CWinHttpSocket> OpenListeningSocket(CObjectFactory& factory,
+                                                    std::uint16_t port = kEnginePort);
 
-/// A new socket listening on every local interface at port 8190, non-blocking; the caller
-/// owns it. `CPortBusy` (thrown by pointer) when the port is taken.
-CWinHttpSocket* OpenListeningSocket(CObjectFactory& factory);
-
-/// Accepts connections until the stop flag is set, then waits for every connection thread.
-void RunAcceptLoop(CEngine& engine, CWinHttpSocket& listeningSocket);
+/// Accepts connections into `connections` until `stop` is set, then waits for every
+/// connection thread.
+void RunAcceptLoop(CWinHttpSocket& listeningSocket, CConnectionHandlerFactory& handlers,
+                   CConnectionList& connections, const CStopFlag& stop, CObjectFactory& factory);

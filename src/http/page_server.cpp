@@ -4,26 +4,25 @@
 #include <fstream>
 #include <memory>
 
-#include "engine/ascii_case.h"
-#include "engine/engine.h"
-#include "engine/engine_lock_guard.h"
-#include "engine/log.h"
-#include "engine/module_config.h"
-#include "engine/stop_flag.h"
-#include "engine/tavrin_exception.h"
-#include "http/connection_list.h"
+#include "base/log.h"
+#include "base/stop_flag.h"
+#include "base/tavrin_exception.h"
+#include "config/module_config.h"
 #include "http/content_type.h"
+#include "http/engine_port.h"
 #include "http/http_date.h"
 #include "http/http_request.h"
 #include "http/http_response.h"
-#include "http/page_command.h"
 #include "http/request_path.h"
-#include "http/url_coding.h"
+#include "pages/page_command.h"
+#include "pages/page_context.h"
 #include "pages/page_variables.h"
 #include "pages/template_processor.h"
 #include "platform/clock.h"
 #include "platform/file_time.h"
 #include "platform/program.h"
+#include "text/ascii_case.h"
+#include "text/url_coding.h"
 
 namespace {
 
@@ -61,14 +60,67 @@ std::unique_ptr<std::ifstream> OpenRegularFile(const std::string& location) {
 
 void AnswerNotFound(CHttpResponse& response) { response.SetStatus(404, ""); }
 
+template <typename Failure>
+bool Is(const CTavrinException& failure) {
+    return dynamic_cast<const Failure*>(&failure) != nullptr;
+}
+
+/// What a value in a command failure's log line stands for.
+enum class Argument { None, FileToSend, PrinterType, PrinterAddress };
+
+/// How a printer command's failure reaches the user: the response variables it sets, the
+/// page a trusted request is sent to, and the log line (whose %1 is the command's name).
+struct CommandFailure {
+    bool (*matches)(const CTavrinException&);
+    const char* error;
+    const char* errorParam1;  // null: left as it is
+    const char* errorParam2;  // null: left as it is
+    const char* page;
+    const char* logFormat;
+    Argument arguments[3];
+};
+
+const CommandFailure kCommandFailures[] = {
+    {Is<CFileToSendDoesNotExist>,
+     "10",
+     "OS",
+     "",
+     kCommandFileNotFoundPage,
+     "(Command %1): the command file %2 has not been found.",
+     {Argument::FileToSend, Argument::None, Argument::None}},
+    {Is<CCannotOpenPrinterPort>,
+     "20",
+     nullptr,
+     nullptr,
+     kInputOutputErrorPage,
+     "(Command %1): the %2 channel %3 used cannot be opened.",
+     {Argument::PrinterType, Argument::PrinterAddress, Argument::None}},
+    {Is<CTimeoutSendingFileToPrinter>,
+     "10",
+     "TIMEOUT",
+     nullptr,
+     kInputOutputErrorPage,
+     "(Command %1): timeout sending the file %2 through %3 channel %4.",
+     {Argument::FileToSend, Argument::PrinterType, Argument::PrinterAddress}},
+    {Is<CTimeoutReadingBackchannelFromPrinter>,
+     "30",
+     nullptr,
+     nullptr,
+     kInputOutputErrorPage,
+     "(Command %1): timeout reading the backchannel from %2 channel %3.",
+     {Argument::PrinterType, Argument::PrinterAddress, Argument::None}},
+};
+
+const CommandFailure* CommandFailureOf(const CTavrinException& failure) {
+    for (const CommandFailure& row : kCommandFailures) {
+        if (row.matches(failure)) return &row;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
-CPageServer::CPageServer(CEngine& engine, const CModuleConfig& moduleConfig, TextMap& pageVariables,
-                         CPrinterPort* printerPort)
-    : m_engine(engine),
-      m_moduleConfig(moduleConfig),
-      m_pageVariables(pageVariables),
-      m_printerPort(printerPort) {}
+CPageServer::CPageServer(CPageContext& context) : m_context(context) {}
 
 void CPageServer::Get(CHttpRequest& request, CHttpResponse& response) {
     std::string referer = request.GetHeader("Referer");
@@ -78,8 +130,9 @@ void CPageServer::Get(CHttpRequest& request, CHttpResponse& response) {
     if (!page.empty() && page[0] == '/') page.erase(0, 1);
 
     std::string query = request.GetQuery();
-    engine_log::Log(Line::Optional, "http://%1:8190/%2%3%4", m_engine.GetPageVariable("ip-address"),
-                    page, query.empty() ? "" : "?", UrlDecode(query));
+    static const std::string kRequestLine = "http://%1:" + std::to_string(kEnginePort) + "/%2%3%4";
+    engine_log::Log(Line::Optional, kRequestLine, m_context.GetPageVariable("ip-address"), page,
+                    query.empty() ? "" : "?", UrlDecode(query));
 
     if (!IsHtmlPage(page)) {
         ServeFile(request, response);
@@ -91,7 +144,7 @@ void CPageServer::Get(CHttpRequest& request, CHttpResponse& response) {
         return;
     }
     RunCommand(page, trusted, request, response);
-    if (page == ToLowerAscii(m_moduleConfig.GetExitPage())) {
+    if (page == ToLowerAscii(m_context.ModuleConfig().GetExitPage())) {
         ServeExitPage(request, response);
         return;
     }
@@ -103,62 +156,57 @@ bool CPageServer::IsTrustedOrigin(const std::string& referer) {
     if (Contains(referer, "http://localhost") || Contains(referer, "http://127.0.0.1")) {
         return true;
     }
-    return Contains(referer, m_engine.GetPageVariable("ip-address"));
+    return Contains(referer, m_context.GetPageVariable("ip-address"));
 }
 
 void CPageServer::RunCommand(const std::string& page, bool trusted, CHttpRequest& request,
                              CHttpResponse& response) {
     CCommand command;
-    if (!m_moduleConfig.FindCommand(page, &command)) return;
+    if (!m_context.ModuleConfig().FindCommand(page, &command)) return;
     TextMap& variables = response.GetVariables();
-    const char* errorPage = nullptr;
+    std::unique_ptr<CTavrinException> caught;
     try {
-        RunPageCommand(m_engine, m_moduleConfig, command, m_printerPort, m_pageVariables,
-                       request.GetParameters(), variables);
+        RunPageCommand(m_context, command, request.GetParameters(), variables);
         variables["error"] = "0";
         return;
-    } catch (CFileToSendDoesNotExist* caught) {
-        TakeOwnership(caught);
-        variables["error"] = "10";
-        variables["error-param1"] = "OS";
-        variables["error-param2"] = "";
-        errorPage = kCommandFileNotFoundPage;
-        engine_log::Log(Line::Optional, "(Command %1): the command file %2 has not been found.",
-                        command.name, ResponseVariable(response, "file-to-send"));
-    } catch (CCannotOpenPrinterPort* caught) {
-        TakeOwnership(caught);
-        variables["error"] = "20";
-        errorPage = kInputOutputErrorPage;
-        engine_log::Log(Line::Optional, "(Command %1): the %2 channel %3 used cannot be opened.",
-                        command.name, m_engine.GetPageVariable("prttype"),
-                        m_engine.GetPageVariable("prtaddr"));
-    } catch (CTimeoutSendingFileToPrinter* caught) {
-        TakeOwnership(caught);
-        variables["error"] = "10";
-        variables["error-param1"] = "TIMEOUT";
-        errorPage = kInputOutputErrorPage;
-        engine_log::Log(Line::Optional,
-                        "(Command %1): timeout sending the file %2 through %3 channel %4.",
-                        command.name, ResponseVariable(response, "file-to-send"),
-                        m_engine.GetPageVariable("prttype"), m_engine.GetPageVariable("prtaddr"));
-    } catch (CTimeoutReadingBackchannelFromPrinter* caught) {
-        TakeOwnership(caught);
-        variables["error"] = "30";
-        errorPage = kInputOutputErrorPage;
-        engine_log::Log(
-            Line::Optional, "(Command %1): timeout reading the backchannel from %2 channel %3.",
-            command.name, m_engine.GetPageVariable("prttype"), m_engine.GetPageVariable("prtaddr"));
+    } catch (CTavrinException* failure) {
+        caught = TakeOwnership(failure);
     }
+    const CommandFailure* failure = CommandFailureOf(*caught);
+    // The command run throws nothing else; anything else is no command failure to report.
+    if (failure == nullptr) throw caught.release();
+
+    variables["error"] = failure->error;
+    if (failure->errorParam1 != nullptr) variables["error-param1"] = failure->errorParam1;
+    if (failure->errorParam2 != nullptr) variables["error-param2"] = failure->errorParam2;
+    std::string values[3];
+    for (int i = 0; i < 3; ++i) {
+        switch (failure->arguments[i]) {
+            case Argument::None:
+                break;
+            case Argument::FileToSend:
+                values[i] = ResponseVariable(response, "file-to-send");
+                break;
+            case Argument::PrinterType:
+                values[i] = m_context.GetPageVariable("prttype");
+                break;
+            case Argument::PrinterAddress:
+                values[i] = m_context.GetPageVariable("prtaddr");
+                break;
+        }
+    }
+    engine_log::Log(Line::Optional, failure->logFormat, command.name, values[0], values[1],
+                    values[2]);
     if (trusted) {
         response.Reset();
-        request.SetPath(errorPage);
+        request.SetPath(failure->page);
     }
 }
 
 void CPageServer::ServeExitPage(CHttpRequest& request, CHttpResponse& response) {
-    if (LiveConnectionCount() <= 1) {
+    if (m_context.LiveConnectionCount() <= 1) {
         ServePage(request, response);
-        EngineStopFlag() = true;
+        m_context.StopFlag().Set();
         return;
     }
     response.Reset();
@@ -167,9 +215,9 @@ void CPageServer::ServeExitPage(CHttpRequest& request, CHttpResponse& response) 
 }
 
 void CPageServer::AnswerModuleCheck(CHttpRequest& request, CHttpResponse& response) {
-    if (ParameterOf(request, "module") != m_moduleConfig.GetModuleName()) {
+    if (ParameterOf(request, "module") != m_context.ModuleConfig().GetModuleName()) {
         response.SetStatus(409, "module");
-    } else if (ParameterOf(request, "prtaddr") != m_engine.GetPageVariable("prtaddr")) {
+    } else if (ParameterOf(request, "prtaddr") != m_context.GetPageVariable("prtaddr")) {
         response.SetStatus(409, "address");
     } else {
         response.SetStatus(200);
@@ -183,10 +231,10 @@ void CPageServer::ServePage(CHttpRequest& request, CHttpResponse& response) {
         return;
     }
     {
-        CEngineLockGuard lock(m_engine);
-        TextMap variables =
-            BuildPageVariables(m_pageVariables, request.GetParameters(), response.GetVariables());
-        CTemplateProcessor processor(m_engine, variables);
+        CPageContextLock lock(m_context);
+        TextMap variables = BuildPageVariables(m_context.PageVariables(), request.GetParameters(),
+                                               response.GetVariables());
+        CTemplateProcessor processor(m_context, variables);
         processor.Expand(*file, response.GetBody());
     }
     if (request.GetVersion() == "HTTP/1.1") {
@@ -236,5 +284,5 @@ std::string CPageServer::FileLocation(const CHttpRequest& request) const {
         if (byte == '/') byte = separator;
     }
     if (!path.empty() && path[0] == separator) path.erase(0, 1);
-    return m_moduleConfig.GetModuleDirectory() + separator + "www" + separator + path;
+    return m_context.ModuleConfig().GetModuleDirectory() + separator + "www" + separator + path;
 }

@@ -4,18 +4,14 @@
 
 #include <string>
 
-#include "engine/text_map.h"
-
-class CEngine;
 class CHttpRequest;
 class CHttpResponse;
-class CModuleConfig;
-class CPrinterPort;
+class CPageContext;
 
 class CPageServer {
 public:
-    CPageServer(CEngine& engine, const CModuleConfig& moduleConfig, TextMap& pageVariables,
-                CPrinterPort* printerPort);
+    /// Built under the context's lock; the context outlives the server.
+    explicit CPageServer(CPageContext& context);
 
     void Get(CHttpRequest& request, CHttpResponse& response);
 
@@ -31,8 +27,5 @@ private:
     /// would leave it.
     std::string FileLocation(const CHttpRequest& request) const;
 
-    CEngine& m_engine;
-    const CModuleConfig& m_moduleConfig;
-    TextMap& m_pageVariables;
-    CPrinterPort* m_printerPort;
+    CPageContext& m_context;
 };

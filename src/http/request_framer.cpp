@@ -1,6 +1,6 @@
 #include "http/request_framer.h"
 
-#include "engine/ascii_case.h"
+#include "text/ascii_case.h"
 
 namespace {
 

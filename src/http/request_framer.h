@@ -1,7 +1,7 @@
 #pragma once
 /// Cuts the bytes received on one connection into whole requests: a request is everything up
-/// to and including the blank line (CR LF CR LF, or LF LF) that ends its header block. Bytes after it wait for the
-/// next request, so pipelined requests are answered one by one and in order.
+/// to and including the blank line (CR LF CR LF, or LF LF) that ends its header block. Bytes after
+/// it wait for the next request, so pipelined requests are answered one by one and in order.
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,7 @@
 #include "http/request_path.h"
 
-#include "engine/ascii_case.h"
-#include "http/url_coding.h"
+#include "text/ascii_case.h"
+#include "text/url_coding.h"
 
 namespace {
 

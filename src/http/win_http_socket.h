@@ -6,14 +6,16 @@
 /// bind fails.
 
 #include "http/http_socket.h"
-#include "platform/tcp_socket.h"
+#include "platform/socket_system.h"
 
 /// True when a connection from `peer` that arrived at `local` comes from this computer.
 bool IsLocalPeerAddress(std::uint32_t local, std::uint32_t peer);
 
 class CWinHttpSocket : public CHttpSocket {
 public:
-    CWinHttpSocket() = default;
+    CWinHttpSocket() : CWinHttpSocket(platform::SocketSystem::System()) {}
+    /// Over `sockets`, which must outlive the socket.
+    explicit CWinHttpSocket(platform::SocketSystem& sockets) : m_sockets(sockets) {}
     /// Closes a socket still held; holding none is silent.
     ~CWinHttpSocket() override;
     CWinHttpSocket(const CWinHttpSocket&) = delete;
@@ -38,5 +40,6 @@ public:
 private:
     void CheckOpen() const;
 
+    platform::SocketSystem& m_sockets;
     platform::SocketHandle m_handle = platform::kInvalidSocket;
 };

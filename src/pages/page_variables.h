@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/text_map.h"
+#include "text/text_map.h"
 
 /// Inserts every pair of `source` whose name `target` does not hold yet: the first source merged
 /// into a map wins.

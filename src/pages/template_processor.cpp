@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "engine/ascii_case.h"
-#include "engine/engine.h"
-#include "http/url_coding.h"
+#include "pages/page_context.h"
 #include "pages/page_variables.h"
+#include "text/ascii_case.h"
+#include "text/url_coding.h"
 
 namespace {
 
@@ -113,8 +113,8 @@ Branch BranchWord(const std::string& word) {
 /// taken or skipped alike; the top level is depth 0.
 class Expansion {
 public:
-    Expansion(CEngine& engine, TextMap& variables, std::istream& input, std::ostream& output)
-        : m_engine(engine), m_variables(variables), m_reader(input), m_writer(output) {}
+    Expansion(CPageContext& context, TextMap& variables, std::istream& input, std::ostream& output)
+        : m_context(context), m_variables(variables), m_reader(input), m_writer(output) {}
 
     void Run() {
         while (ToTag(&m_writer)) Act(ToLowerAscii(ReadWord()), 0);
@@ -202,7 +202,7 @@ private:
         const std::string value = ReadWord();
         CloseTag();
         m_variables[name] = value;
-        m_engine.SetPageVariable(name, value);
+        m_context.SetPageVariable(name, value);
     }
 
     /// Skips to the first branch word of a choice; until then it may be written in any case, and
@@ -301,7 +301,7 @@ private:
         if (branch == Branch::End) CloseTag();
     }
 
-    CEngine& m_engine;
+    CPageContext& m_context;
     TextMap& m_variables;
     ByteReader m_reader;
     ByteWriter m_writer;
@@ -309,12 +309,12 @@ private:
 
 }  // namespace
 
-CTemplateProcessor::CTemplateProcessor(CEngine& engine, TextMap& variables)
-    : m_engine(engine), m_variables(variables) {}
+CTemplateProcessor::CTemplateProcessor(CPageContext& context, TextMap& variables)
+    : m_context(context), m_variables(variables) {}
 
 CTemplateProcessor::~CTemplateProcessor() = default;
 
 void CTemplateProcessor::Expand(std::istream& input, std::ostream& output) {
-    Expansion expansion(m_engine, m_variables, input, output);
+    Expansion expansion(m_context, m_variables, input, output);
     expansion.Run();
 }

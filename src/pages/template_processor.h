@@ -6,9 +6,9 @@
 #include <istream>
 #include <ostream>
 
-#include "engine/text_map.h"
+#include "text/text_map.h"
 
-class CEngine;
+class CPageContext;
 
 /// Choices nested deeper than this are treated as unterminated: they consume the rest of the
 /// input instead of recursing further, so no input can exhaust the stack.
@@ -17,18 +17,18 @@ constexpr int kMaxChoiceDepth = 256;
 class CTemplateProcessor {
 public:
     /// Neither argument is owned. `variables` is the map of this expansion; looking a name up
-    /// adds it, and "set" writes both into it and into the engine's page variable table.
-    CTemplateProcessor(CEngine& engine, TextMap& variables);
+    /// adds it, and "set" writes both into it and into the context's page variable table.
+    CTemplateProcessor(CPageContext& context, TextMap& variables);
     virtual ~CTemplateProcessor();
     CTemplateProcessor(const CTemplateProcessor&) = delete;
     CTemplateProcessor& operator=(const CTemplateProcessor&) = delete;
 
     /// Reads `input` to its end and writes the expansion to `output`. Never reports an error:
-    /// whatever is malformed is dropped. May be called while the engine lock is held by the
-    /// calling thread.
+    /// whatever is malformed is dropped. May be called while the context's lock is held by
+    /// the calling thread.
     void Expand(std::istream& input, std::ostream& output);
 
 private:
-    CEngine& m_engine;
+    CPageContext& m_context;
     TextMap& m_variables;
 };

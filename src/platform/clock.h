@@ -1,5 +1,7 @@
 #pragma once
-/// Time as the system uses it: local calendar time, whole-second and millisecond clocks.
+/// Time as the system keeps it: the calendar clock, a millisecond tick count, sleep and the
+/// local calendar time. The engine, the log and the channels pace and stamp by it; a test
+/// gives its own clock where a caller takes one.
 
 #include <cstdint>
 
@@ -9,13 +11,25 @@ struct LocalTime {
     int year, month, day, hour, minute, second;
 };
 
-LocalTime CurrentLocalTime();
+class Clock {
+public:
+    virtual ~Clock() = default;
 
-/// Seconds since the epoch, as time() counts them.
-std::int64_t SecondsNow();
-/// A monotonic millisecond counter for measuring intervals.
-std::uint64_t MillisecondsNow();
+    /// The system's clock.
+    static Clock& System();
 
-void SleepMilliseconds(unsigned milliseconds);
+    /// Whole seconds since the epoch, as time() counts them.
+    virtual std::int64_t Seconds() = 0;
+    /// A monotonic millisecond count for measuring intervals.
+    virtual std::uint64_t Ticks() = 0;
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+    virtual LocalTime Local() = 0;
+};
+
+// Callers that never substitute the clock keep these; each is Clock::System() and nothing more.
+inline LocalTime CurrentLocalTime() { return Clock::System().Local(); }
+inline std::int64_t SecondsNow() { return Clock::System().Seconds(); }
+inline std::uint64_t MillisecondsNow() { return Clock::System().Ticks(); }
+inline void SleepMilliseconds(unsigned milliseconds) { Clock::System().Sleep(milliseconds); }
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "text/ascii_case.h"
+
 namespace platform {
 
 namespace {
@@ -14,28 +16,9 @@ const char* const kRootNames[] = {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HK
 // regedit's width for continued hex data, the trailing backslash included.
 constexpr std::size_t kHexLineWidth = 80;
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string LowerAscii(const std::string& text) {
-    std::string lower(text);
-    for (char& c : lower) c = LowerAscii(c);
-    return lower;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
-
 /// Whether `path` is `top` or a key below it, ignoring case.
 bool IsSameOrBelow(const std::string& path, const std::string& top) {
-    if (path.size() < top.size()) return false;
-    for (std::size_t i = 0; i < top.size(); ++i) {
-        if (LowerAscii(path[i]) != LowerAscii(top[i])) return false;
-    }
+    if (!StartsWithIgnoringAsciiCase(path, top)) return false;
     return path.size() == top.size() || path[top.size()] == '\\';
 }
 
@@ -225,7 +208,7 @@ private:
 
     static bool StartsWithNoCase(const std::string& line, std::size_t pos, const char* word) {
         for (; *word != '\0'; ++word, ++pos) {
-            if (pos >= line.size() || LowerAscii(line[pos]) != *word) return false;
+            if (pos >= line.size() || ToLowerAscii(line[pos]) != *word) return false;
         }
         return true;
     }
@@ -438,18 +421,18 @@ std::string RegFile::Serialise() const {
 
 std::string RegFile::CanonicalRootName(const std::string& name) {
     for (const char* root : kRootNames) {
-        if (EqualNoCase(name, root)) return root;
+        if (EqualsIgnoringAsciiCase(name, root)) return root;
     }
     return "";
 }
 
 const RegFileKey* RegFile::FindKey(const std::string& path) const {
-    const auto found = m_index.find(LowerAscii(path));
+    const auto found = m_index.find(ToLowerAscii(path));
     return found == m_index.end() ? nullptr : &m_keys[found->second];
 }
 
 RegFileKey* RegFile::FindMutableKey(const std::string& path) {
-    const auto found = m_index.find(LowerAscii(path));
+    const auto found = m_index.find(ToLowerAscii(path));
     return found == m_index.end() ? nullptr : &m_keys[found->second];
 }
 
@@ -459,7 +442,7 @@ bool RegFile::CreateKey(const std::string& path) {
     // A root becomes a key of its own only when named alone: regedit writes no section for it.
     std::string existing = parts.front();
     if (parts.size() == 1 && FindKey(existing) == nullptr) {
-        m_index.emplace(LowerAscii(existing), m_keys.size());
+        m_index.emplace(ToLowerAscii(existing), m_keys.size());
         m_keys.push_back(RegFileKey{existing, {}});
     }
     for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -468,7 +451,7 @@ bool RegFile::CreateKey(const std::string& path) {
             existing = key->path;  // the spelling it was created with
             continue;
         }
-        m_index.emplace(LowerAscii(wanted), m_keys.size());
+        m_index.emplace(ToLowerAscii(wanted), m_keys.size());
         m_keys.push_back(RegFileKey{wanted, {}});
         existing = wanted;
     }
@@ -485,12 +468,12 @@ bool RegFile::DeleteTree(const std::string& path) {
     if (first == m_keys.end()) return false;
     const std::size_t firstIndex = static_cast<std::size_t>(first - m_keys.begin());
     for (auto it = first; it != m_keys.end(); ++it) {
-        if (doomed(*it)) m_index.erase(LowerAscii(it->path));
+        if (doomed(*it)) m_index.erase(ToLowerAscii(it->path));
     }
     m_keys.erase(std::remove_if(first, m_keys.end(), doomed), m_keys.end());
     // Only the keys after the first removed one moved.
     for (std::size_t i = firstIndex; i < m_keys.size(); ++i) {
-        m_index[LowerAscii(m_keys[i].path)] = i;
+        m_index[ToLowerAscii(m_keys[i].path)] = i;
     }
     return true;
 }
@@ -500,7 +483,7 @@ bool RegFile::SetValue(const std::string& path, const RegFileValue& value) {
     RegFileKey* key = FindMutableKey(path);
     if (key == nullptr) return false;
     for (RegFileValue& existing : key->values) {
-        if (EqualNoCase(existing.name, value.name)) {
+        if (EqualsIgnoringAsciiCase(existing.name, value.name)) {
             existing.type = value.type;  // the name keeps its first spelling, as in Windows
             existing.data = value.data;
             return true;
@@ -514,7 +497,7 @@ bool RegFile::DeleteValue(const std::string& path, const std::string& name) {
     RegFileKey* key = FindMutableKey(path);
     if (key == nullptr) return false;
     for (auto it = key->values.begin(); it != key->values.end(); ++it) {
-        if (EqualNoCase(it->name, name)) {
+        if (EqualsIgnoringAsciiCase(it->name, name)) {
             key->values.erase(it);
             return true;
         }
@@ -524,7 +507,7 @@ bool RegFile::DeleteValue(const std::string& path, const std::string& name) {
 
 const RegFileValue* RegFile::FindValue(const RegFileKey& key, const std::string& name) {
     for (const RegFileValue& value : key.values) {
-        if (EqualNoCase(value.name, name)) return &value;
+        if (EqualsIgnoringAsciiCase(value.name, name)) return &value;
     }
     return nullptr;
 }

@@ -11,11 +11,12 @@ constexpr char kPrinterType[] = "LaserWriter";
 }  // namespace
 
 CAppleTalkChannel::CAppleTalkChannel(const CChannelAddress& address)
-    : CAppleTalkChannel(address, SystemChannelTransport()) {}
+    : CAppleTalkChannel(address, platform::SocketSystem::System()) {}
 
-CAppleTalkChannel::CAppleTalkChannel(const CChannelAddress& address, CChannelTransport& transport)
+CAppleTalkChannel::CAppleTalkChannel(const CChannelAddress& address,
+                                     platform::SocketSystem& sockets)
     // A failed receive leaves the last error as it was.
-    : CNetworkChannel(address, transport, ErrorRules{false, false, false}) {}
+    : CNetworkChannel(address, sockets, ErrorRules{false, false, false}) {}
 
 bool CAppleTalkChannel::MakePeerAndSocket(std::int32_t mode) {
     if (mode != 0) return false;
@@ -23,7 +24,7 @@ bool CAppleTalkChannel::MakePeerAndSocket(std::int32_t mode) {
                       platform::SocketProtocol::PrinterAccess))
         return false;
     // Network, node and socket 0: the system picks the local address.
-    if (!Transport().Bind(Socket(), network_address::AppleTalk(platform::AppleTalkEntity{}))) {
+    if (!Sockets().Bind(Socket(), network_address::AppleTalk(platform::AppleTalkEntity{}))) {
         RecordSocketError();
         return false;
     }
@@ -35,7 +36,7 @@ bool CAppleTalkChannel::MakePeerAndSocket(std::int32_t mode) {
         return false;
     }
     platform::AppleTalkEntity printer;
-    switch (Transport().LookUpAppleTalkName(Socket(), object, kPrinterType, zone, printer)) {
+    switch (Sockets().LookUpAppleTalkName(Socket(), object, kPrinterType, zone, printer)) {
         case platform::NameLookup::Found:
             SetPeer(network_address::AppleTalk(printer));
             return true;

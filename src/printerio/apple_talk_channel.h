@@ -14,8 +14,8 @@ public:
     static constexpr std::size_t kMaxEntityName = 32;
 
     explicit CAppleTalkChannel(const CChannelAddress& address);
-    /// Over `transport`, which must outlive the channel.
-    CAppleTalkChannel(const CChannelAddress& address, CChannelTransport& transport);
+    /// Over `sockets`, which must outlive the channel.
+    CAppleTalkChannel(const CChannelAddress& address, platform::SocketSystem& sockets);
 
     std::uint32_t GetMaxChunkSize() override { return 4096; }
 

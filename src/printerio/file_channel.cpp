@@ -1,10 +1,10 @@
 #include "printerio/file_channel.h"
 
 CFileChannel::CFileChannel(const CChannelAddress& address)
-    : CFileChannel(address, platform::DeviceFiles::System(), platform::DeviceClock::System()) {}
+    : CFileChannel(address, platform::DeviceFiles::System(), platform::Clock::System()) {}
 
 CFileChannel::CFileChannel(const CChannelAddress& address, platform::DeviceFiles& files,
-                           platform::DeviceClock& clock)
+                           platform::Clock& clock)
     : m_address(address), m_files(files), m_clock(clock) {}
 
 CFileChannel::~CFileChannel() { CloseFile(); }

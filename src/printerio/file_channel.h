@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/device_clock.h"
+#include "platform/clock.h"
 #include "platform/device_file.h"
 #include "printerio/channel_address.h"
 #include "printerio/io_channel.h"
@@ -16,7 +16,7 @@ public:
     explicit CFileChannel(const CChannelAddress& address);
     /// Over `files` and `clock`; for tests that need another system.
     CFileChannel(const CChannelAddress& address, platform::DeviceFiles& files,
-                 platform::DeviceClock& clock);
+                 platform::Clock& clock);
     CFileChannel(const CFileChannel&) = delete;
     CFileChannel& operator=(const CFileChannel&) = delete;
     ~CFileChannel() override;
@@ -46,7 +46,7 @@ private:
 
     CChannelAddress m_address;
     platform::DeviceFiles& m_files;
-    platform::DeviceClock& m_clock;
+    platform::Clock& m_clock;
     platform::DeviceHandle m_file = platform::kNoDevice;
     std::string m_path;
     std::string m_access;

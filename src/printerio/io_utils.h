@@ -4,19 +4,11 @@
 #include <cstdint>
 
 #include "platform/os_version.h"
-#include "printerio/channel_address.h"
 
 class CIOUtils {
 public:
     /// Fills the version information; false when it cannot be told.
     using VersionQuery = bool (*)(platform::OsVersion* version);
-
-    /// Told about each printer that the printer mapping can reach.
-    class CPrinterCallback {
-    public:
-        virtual ~CPrinterCallback() = default;
-        virtual void OnPrinter(const char* printerName, const CChannelAddress& address) = 0;
-    };
 
     /// The process's one instance, created on first use over the system's version query.
     static CIOUtils& Instance();
@@ -31,12 +23,8 @@ public:
 
     std::int32_t OsClass() const { return m_osClass; }
 
-    /// Calls back with the address of every local printer whose port maps to a channel; false
-    /// when the printer or port list cannot be read. Comes with port discovery: until that
-    /// lands it is declared only, and a program that calls it does not link.
-    bool MapPrinters(CPrinterCallback& callback);
-
-    /// The error of the last printer mapping's spooler calls; 0 after success.
+    /// The error of the last printer mapping's spooler calls; 0 after success, and 0 until the
+    /// mapping comes with port discovery.
     std::uint32_t GetLastErrorCode() const { return m_lastError; }
 
 private:

@@ -17,11 +17,11 @@ constexpr int kFurtherReplies = 8;
 }  // namespace
 
 CIpxChannel::CIpxChannel(const CChannelAddress& address)
-    : CIpxChannel(address, SystemChannelTransport()) {}
+    : CIpxChannel(address, platform::SocketSystem::System()) {}
 
-CIpxChannel::CIpxChannel(const CChannelAddress& address, CChannelTransport& transport)
+CIpxChannel::CIpxChannel(const CChannelAddress& address, platform::SocketSystem& sockets)
     // 87 for bad arguments, the socket error after every wait; a failed Read ends as 87.
-    : CNetworkChannel(address, transport, ErrorRules{true, true, false}) {}
+    : CNetworkChannel(address, sockets, ErrorRules{true, true, false}) {}
 
 bool CIpxChannel::MakePeerAndSocket(std::int32_t mode) {
     if (mode != 0 && mode != 1) return false;
@@ -46,7 +46,7 @@ bool CIpxChannel::AfterConnect(std::int32_t mode) {
     const char* message = spx_framing::kHandshake;
     int remaining = static_cast<int>(spx_framing::kHandshakeSize);
     while (remaining > 0) {
-        const int sent = Transport().Send(Socket(), message, remaining);
+        const int sent = Sockets().Send(Socket(), message, remaining, platform::SendMode::WhatFits);
         if (sent <= 0) {
             RecordSocketError();
             return false;

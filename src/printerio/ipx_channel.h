@@ -12,8 +12,8 @@
 class CIpxChannel : public CNetworkChannel {
 public:
     explicit CIpxChannel(const CChannelAddress& address);
-    /// Over `transport`, which must outlive the channel.
-    CIpxChannel(const CChannelAddress& address, CChannelTransport& transport);
+    /// Over `sockets`, which must outlive the channel.
+    CIpxChannel(const CChannelAddress& address, platform::SocketSystem& sockets);
 
     std::uint32_t GetMaxChunkSize() override { return 1024; }
     /// Every failure ends with 87 recorded.

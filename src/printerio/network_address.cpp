@@ -40,10 +40,10 @@ bool ParseIpx(const char* text, std::uint8_t (&network)[4], std::uint8_t (&node)
 }
 
 platform::SocketAddress Inet(const std::uint8_t (&address)[4], std::uint16_t port) {
-    platform::SocketAddress result = Begin(platform::SocketFamily::Inet, 16);
-    PutNetworkOrder(result.bytes + 2, port);
-    std::memcpy(result.bytes + 4, address, 4);
-    return result;
+    return platform::InetSocketAddress(static_cast<std::uint32_t>(address[0]) << 24 |
+                                           static_cast<std::uint32_t>(address[1]) << 16 |
+                                           static_cast<std::uint32_t>(address[2]) << 8 | address[3],
+                                       port);
 }
 
 platform::SocketAddress Ipx(const std::uint8_t (&network)[4], const std::uint8_t (&node)[6],

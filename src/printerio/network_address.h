@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/channel_socket.h"
+#include "platform/socket_system.h"
 
 namespace network_address {
 

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr std::uint16_t kWinsockVersion11 = 0x0101;
 constexpr std::uint16_t kCloseLingerSeconds = 60;
 
 int ClampToInt(std::uint32_t count) {
@@ -13,12 +12,13 @@ int ClampToInt(std::uint32_t count) {
 
 }  // namespace
 
-CNetworkChannel::CNetworkChannel(const CChannelAddress& address, CChannelTransport& transport,
+CNetworkChannel::CNetworkChannel(const CChannelAddress& address, platform::SocketSystem& sockets,
                                  ErrorRules rules)
-    : m_address(address), m_transport(transport), m_rules(rules) {}
+    : m_address(address), m_sockets(sockets), m_rules(rules) {}
 
 CNetworkChannel::~CNetworkChannel() {
-    if (m_socket != platform::kNoSocket) m_transport.LingerAndClose(m_socket, kCloseLingerSeconds);
+    if (m_socket != platform::kInvalidSocket)
+        m_sockets.LingerAndClose(m_socket, kCloseLingerSeconds);
 }
 
 bool CNetworkChannel::Open(std::int32_t mode) {
@@ -27,23 +27,23 @@ bool CNetworkChannel::Open(std::int32_t mode) {
         if (m_rules.invalidParameterRecorded) RecordError(kInvalidParameter);
         return false;
     }
-    // Started again on every attempt and never cleaned up here: the engine's own sockets
+    // Counted again on every attempt and never stopped here: the engine's own sockets
     // share the library.
     std::uint16_t granted = 0;
-    const std::uint32_t startError = m_transport.StartLibrary(granted);
+    const std::uint32_t startError = m_sockets.StartLibrary(granted);
     if (startError != 0) {
         RecordError(startError);
         return false;
     }
-    if (granted != kWinsockVersion11) {
-        m_transport.StopLibrary();
+    if (granted != platform::kSocketLibraryVersion) {
+        m_sockets.StopLibrary();
         return false;
     }
     m_peer = platform::SocketAddress{};
     const std::int32_t current = m_address.GetMode();
     if (!MakePeerAndSocket(current)) return false;
-    if (m_socket == platform::kNoSocket || m_peer.length == 0) return false;
-    if (!m_transport.Connect(m_socket, m_peer)) {
+    if (m_socket == platform::kInvalidSocket || m_peer.length == 0) return false;
+    if (!m_sockets.Connect(m_socket, m_peer)) {
         RecordSocketError();
         return false;
     }
@@ -51,12 +51,14 @@ bool CNetworkChannel::Open(std::int32_t mode) {
 }
 
 bool CNetworkChannel::Read(char* buffer, std::uint32_t& size) {
-    if (m_socket == platform::kNoSocket || m_peer.length == 0 || buffer == nullptr) return false;
-    if (m_transport.WaitReadable(m_socket, ReceiveWaitSeconds()) != platform::SocketWait::Ready) {
+    if (m_socket == platform::kInvalidSocket || m_peer.length == 0 || buffer == nullptr)
+        return false;
+    if (m_sockets.WaitReadable(m_socket, ReceiveWaitSeconds() * 1000) !=
+        platform::SocketWait::Ready) {
         RecordSocketError();
         return false;
     }
-    const int received = m_transport.Receive(m_socket, buffer, ClampToInt(size));
+    const int received = m_sockets.Receive(m_socket, buffer, ClampToInt(size));
     if (received < 0) {
         if (m_rules.receiveErrorRecorded) RecordSocketError();
         return false;
@@ -81,14 +83,16 @@ bool CNetworkChannel::SetTimeout(std::uint32_t milliseconds) {
 bool CNetworkChannel::SendAll(const char* data, std::uint32_t length) {
     std::uint32_t remaining = length;
     while (remaining > 0) {
-        if (m_socket == platform::kNoSocket) {
+        if (m_socket == platform::kInvalidSocket) {
             if (m_rules.invalidParameterRecorded) RecordError(kInvalidParameter);
             return false;
         }
-        const platform::SocketWait wait = m_transport.WaitWritable(m_socket, SendWaitSeconds());
+        const platform::SocketWait wait =
+            m_sockets.WaitWritable(m_socket, SendWaitSeconds() * 1000);
         if (m_rules.errorRecordedAfterEveryWait) RecordSocketError();
         if (wait != platform::SocketWait::Ready) return false;
-        const int sent = m_transport.Send(m_socket, data, ClampToInt(remaining));
+        const int sent =
+            m_sockets.Send(m_socket, data, ClampToInt(remaining), platform::SendMode::WhatFits);
         if (sent < 0) {
             RecordSocketError();
             return false;
@@ -104,12 +108,12 @@ bool CNetworkChannel::SendAll(const char* data, std::uint32_t length) {
 
 bool CNetworkChannel::CreateSocket(platform::SocketFamily family, platform::SocketType type,
                                    platform::SocketProtocol protocol) {
-    if (m_socket != platform::kNoSocket) {
-        m_transport.LingerAndClose(m_socket, kCloseLingerSeconds);
-        m_socket = platform::kNoSocket;
+    if (m_socket != platform::kInvalidSocket) {
+        m_sockets.LingerAndClose(m_socket, kCloseLingerSeconds);
+        m_socket = platform::kInvalidSocket;
     }
-    m_socket = m_transport.CreateSocket(family, type, protocol);
-    if (m_socket == platform::kNoSocket) {
+    m_socket = m_sockets.Create(family, type, protocol);
+    if (m_socket == platform::kInvalidSocket) {
         RecordSocketError();
         return false;
     }

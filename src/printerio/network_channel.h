@@ -5,9 +5,8 @@
 
 #include <cstdint>
 
-#include "platform/channel_socket.h"
+#include "platform/socket_system.h"
 #include "printerio/channel_address.h"
-#include "printerio/channel_transport.h"
 #include "printerio/io_channel.h"
 
 class CNetworkChannel : public CIOChannel {
@@ -42,7 +41,8 @@ protected:
         bool receiveErrorRecorded;
     };
 
-    CNetworkChannel(const CChannelAddress& address, CChannelTransport& transport, ErrorRules rules);
+    CNetworkChannel(const CChannelAddress& address, platform::SocketSystem& sockets,
+                    ErrorRules rules);
 
     /// Builds the peer address and creates the socket for `mode`; false leaves the channel
     /// without a peer or without a socket.
@@ -59,18 +59,18 @@ protected:
                       platform::SocketProtocol protocol);
     void SetPeer(const platform::SocketAddress& peer) { m_peer = peer; }
     void RecordError(std::uint32_t code) { m_lastError = code; }
-    void RecordSocketError() { m_lastError = m_transport.LastError(); }
+    void RecordSocketError() { m_lastError = m_sockets.LastError(); }
 
     CChannelAddress& Address() { return m_address; }
-    CChannelTransport& Transport() { return m_transport; }
+    platform::SocketSystem& Sockets() { return m_sockets; }
     platform::SocketHandle Socket() const { return m_socket; }
     std::uint32_t TimeLimitSeconds() const { return m_timeLimitSeconds; }
 
 private:
     CChannelAddress m_address;
-    CChannelTransport& m_transport;
+    platform::SocketSystem& m_sockets;
     const ErrorRules m_rules;
-    platform::SocketHandle m_socket = platform::kNoSocket;
+    platform::SocketHandle m_socket = platform::kInvalidSocket;
     platform::SocketAddress m_peer;  // length 0 until resolved
     std::uint32_t m_lastError = 0;
     std::uint32_t m_timeLimitSeconds = 10;

@@ -20,7 +20,7 @@ constexpr std::uint32_t kPause = 100;
 
 CParallelChannel::System SystemServices() {
     return {platform::DeviceFiles::System(), platform::SpoolerService::System(),
-            platform::DeviceClock::System(), CIOUtils::Instance()};
+            platform::Clock::System(), CIOUtils::Instance()};
 }
 
 }  // namespace
@@ -195,7 +195,7 @@ bool CParallelChannel::SetTimeout(std::uint32_t milliseconds) {
 
 bool CParallelChannel::Write(const char* buffer, std::uint32_t length) {
     if (m_port == platform::kNoDevice) return false;
-    platform::DeviceClock& clock = m_system.clock;
+    platform::Clock& clock = m_system.clock;
     const std::int64_t start = clock.Seconds();
     std::uint32_t written = 0;
     bool ok = false;
@@ -213,7 +213,7 @@ bool CParallelChannel::Write(const char* buffer, std::uint32_t length) {
 
 bool CParallelChannel::Read(char* buffer, std::uint32_t& size) {
     if (m_port == platform::kNoDevice) return false;
-    platform::DeviceClock& clock = m_system.clock;
+    platform::Clock& clock = m_system.clock;
     const std::int64_t start = clock.Seconds();
     std::int64_t now = start;
     std::uint32_t count = 0;

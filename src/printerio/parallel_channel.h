@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/device_clock.h"
+#include "platform/clock.h"
 #include "platform/device_file.h"
 #include "platform/spooler_service.h"
 #include "printerio/channel_address.h"
@@ -17,7 +17,7 @@ public:
     struct System {
         platform::DeviceFiles& files;
         platform::SpoolerService& services;
-        platform::DeviceClock& clock;
+        platform::Clock& clock;
         CIOUtils& utils;
     };
 

@@ -12,18 +12,18 @@ constexpr std::uint16_t kDatagramPort = 161;
 }  // namespace
 
 CTcpIpChannel::CTcpIpChannel(const CChannelAddress& address)
-    : CTcpIpChannel(address, SystemChannelTransport()) {}
+    : CTcpIpChannel(address, platform::SocketSystem::System()) {}
 
-CTcpIpChannel::CTcpIpChannel(const CChannelAddress& address, CChannelTransport& transport)
+CTcpIpChannel::CTcpIpChannel(const CChannelAddress& address, platform::SocketSystem& sockets)
     // Only a failed receive adds its socket error to the common rules.
-    : CNetworkChannel(address, transport, ErrorRules{false, false, true}) {}
+    : CNetworkChannel(address, sockets, ErrorRules{false, false, true}) {}
 
 bool CTcpIpChannel::MakePeerAndSocket(std::int32_t mode) {
     const char* text = Address().GetAddress();
     std::uint8_t host[4];
     // A name that begins with a digit is taken for dotted numbers, so it never resolves.
     if (std::isalpha(static_cast<unsigned char>(text[0])) != 0) {
-        if (!Transport().ResolveHostName(text, host)) {
+        if (!Sockets().ResolveHostName(text, host)) {
             RecordSocketError();
             return false;
         }

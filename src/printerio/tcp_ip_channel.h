@@ -10,8 +10,8 @@
 class CTcpIpChannel : public CNetworkChannel {
 public:
     explicit CTcpIpChannel(const CChannelAddress& address);
-    /// Over `transport`, which must outlive the channel.
-    CTcpIpChannel(const CChannelAddress& address, CChannelTransport& transport);
+    /// Over `sockets`, which must outlive the channel.
+    CTcpIpChannel(const CChannelAddress& address, platform::SocketSystem& sockets);
 
     std::uint32_t GetMaxChunkSize() override { return 46720; }
 

@@ -3,13 +3,7 @@
 #include <utility>
 
 CXMLNode* CXMLNodeList::item(std::size_t index) const {
-    for (const auto& child : m_children) {
-        if (index == 0) {
-            return child.get();
-        }
-        --index;
-    }
-    return nullptr;
+    return index < m_children.size() ? m_children[index].get() : nullptr;
 }
 
 void CXMLNamedNodeMap::setNamedItem(std::unique_ptr<CXMLAttribute> attribute) {
@@ -26,12 +20,13 @@ CXMLAttribute* CXMLNamedNodeMap::getNamedItem(const std::string& name) const {
 }
 
 CXMLNode::~CXMLNode() {
-    // Descendants are moved into one flat list before they die, so a deep tree is released
+    // Descendants are taken out of their parents before they die, so a deep tree is released
     // without one nested destructor call per level.
-    std::list<std::unique_ptr<CXMLNode>> pending;
-    pending.splice(pending.end(), m_children);
+    std::vector<std::unique_ptr<CXMLNode>> pending = std::move(m_children);
     while (!pending.empty()) {
-        pending.splice(pending.end(), pending.front()->m_children);
-        pending.pop_front();
+        std::unique_ptr<CXMLNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : node->m_children) pending.push_back(std::move(child));
+        node->m_children.clear();
     }
 }

@@ -3,10 +3,10 @@
 /// nodes own their children and attributes.
 
 #include <cstddef>
-#include <list>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CXMLNode;
 class CXMLAttribute;
@@ -14,15 +14,15 @@ class CXMLAttribute;
 /// A view of a node's children; owns nothing.
 class CXMLNodeList {
 public:
-    explicit CXMLNodeList(const std::list<std::unique_ptr<CXMLNode>>& children)
+    explicit CXMLNodeList(const std::vector<std::unique_ptr<CXMLNode>>& children)
         : m_children(children) {}
 
     std::size_t length() const { return m_children.size(); }
-    /// Child number `index` (from 0), found by walking from the start; null past the end.
+    /// Child number `index` (from 0); null past the end.
     CXMLNode* item(std::size_t index) const;
 
 private:
-    const std::list<std::unique_ptr<CXMLNode>>& m_children;
+    const std::vector<std::unique_ptr<CXMLNode>>& m_children;
 };
 
 /// Attributes by name (byte-wise order); owns them.
@@ -60,7 +60,7 @@ protected:
 private:
     std::string m_name;
     std::string m_value;
-    std::list<std::unique_ptr<CXMLNode>> m_children;
+    std::vector<std::unique_ptr<CXMLNode>> m_children;
     CXMLNodeList m_childList;
     CXMLNamedNodeMap m_attributes;
 };

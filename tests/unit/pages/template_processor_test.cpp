@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
 #include "pages/page_variables.h"
+#include "support/fixed_page_context.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ protected:
     std::string Expand(const std::string& text) {
         std::istringstream input(text);
         std::ostringstream output;
-        CTemplateProcessor(m_engine, m_variables).Expand(input, output);
+        CTemplateProcessor(m_context, m_variables).Expand(input, output);
         return output.str();
     }
 
@@ -29,7 +29,7 @@ protected:
         for (const Case& c : cases) EXPECT_EQ(Expand(c.input), c.output) << c.input;
     }
 
-    CEngine m_engine;
+    CFixedPageContext m_context;
     TextMap m_variables{{"prtname", "Plotter 9"}, {"v", "x"},   {"w", "q"}, {"ab", "a b"},
                         {"q", "it's a b"},        {"", "EMPTY"}};
 };
@@ -84,26 +84,26 @@ TEST_F(TemplateProcessorTest, Choices) {
                {"[[if v]][[case y]]Y[[else]]E", "E"}});
 }
 
-TEST_F(TemplateProcessorTest, SetWritesTheMapAndTheEngine) {
+TEST_F(TemplateProcessorTest, SetWritesTheMapAndThePageTable) {
     EXPECT_EQ(Expand("[[SET n]]dropped[[VALUE two words]][[display n]]"), "two");
     EXPECT_EQ(m_variables["n"], "two");
-    EXPECT_EQ(m_engine.GetPageVariable("n"), "two");
+    EXPECT_EQ(m_context.GetPageVariable("n"), "two");
 
-    // A later page sees the engine's value, and a query parameter of that name does not win.
-    m_variables = BuildPageVariables({{"n", m_engine.GetPageVariable("n")}}, {{"n", "query"}}, {});
+    // A later page sees the table's value, and a query parameter of that name does not win.
+    m_variables = BuildPageVariables({{"n", m_context.GetPageVariable("n")}}, {{"n", "query"}}, {});
     EXPECT_EQ(Expand("[[display n]]"), "two");
 
     EXPECT_EQ(Expand("[[set n]][[display v]]after[[if v]][[case y]][[set n]][[value no]][[end]]"),
               "after");
     EXPECT_EQ(m_variables["n"], "two");
-    EXPECT_EQ(m_engine.GetPageVariable("n"), "two");
+    EXPECT_EQ(m_context.GetPageVariable("n"), "two");
 }
 
-TEST_F(TemplateProcessorTest, ExpandsWhileTheCallerHoldsTheEngineLock) {
-    m_engine.Lock();
+TEST_F(TemplateProcessorTest, ExpandsWhileTheCallerHoldsTheLock) {
+    m_context.Lock();
     EXPECT_EQ(Expand("[[if v]][[case x]][[set locked]][[value yes]][[end]]done"), "done");
-    m_engine.Unlock();
-    EXPECT_EQ(m_engine.GetPageVariable("locked"), "yes");
+    m_context.Unlock();
+    EXPECT_EQ(m_context.GetPageVariable("locked"), "yes");
 }
 
 TEST_F(TemplateProcessorTest, NestingIsBounded) {

@@ -7,16 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_clock.h"
+#include "platform/clock.h"
 #include "platform/device_file.h"
 #include "platform/spooler_service.h"
 
 namespace fake {
 
 // Virtual time: sleeping moves it on at once.
-class Clock : public platform::DeviceClock {
+class Clock : public platform::Clock {
 public:
     std::int64_t Seconds() override { return static_cast<std::int64_t>(now / 1000); }
+    platform::LocalTime Local() override { return {}; }  // the channels never ask
     std::uint64_t Ticks() override { return now; }
     void Sleep(std::uint32_t milliseconds) override {
         sleeps.push_back(milliseconds);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "printerio/spx_framing.h"
-#include "unit/printerio_network/fake_channel_transport.h"
+#include "unit/platform/fake_socket_system.h"
 
 namespace {
 
@@ -21,18 +21,18 @@ const std::string kOther("\x01\x01", 2);
 
 class IpxChannelTest : public ::testing::Test {
 protected:
-    CFakeChannelTransport transport;
+    fake::SocketSystem sockets;
 
     CIpxChannel Channel(const char* address = "0a0B0c0D.0011C0A8ffEE") {
-        return CIpxChannel(CChannelAddress(address, 1, 9), transport);
+        return CIpxChannel(CChannelAddress(address, 1, 9), sockets);
     }
     // Opens in mode 0 after the printer's scripted replies to the handshake.
     bool OpenAfter(CIpxChannel& channel, Replies replies) {
-        transport.receives = std::move(replies);
+        sockets.receives = std::move(replies);
         return channel.Open(0);
     }
     std::string PeerBytes(std::size_t index) {
-        const platform::SocketAddress& peer = transport.connected.at(index);
+        const platform::SocketAddress& peer = sockets.connected.at(index);
         EXPECT_EQ(peer.length, 14u);
         return std::string(reinterpret_cast<const char*>(peer.bytes) + 2, 12);
     }
@@ -41,28 +41,28 @@ protected:
 TEST_F(IpxChannelTest, AddressAndSockets) {
     auto spx = Channel();
     ASSERT_TRUE(OpenAfter(spx, {kOpened}));
-    EXPECT_EQ(transport.created.at(0), SocketType::SequencedPacket);
-    EXPECT_EQ(transport.protocols.at(0), SocketProtocol::Spx);
+    EXPECT_EQ(sockets.created.at(0), SocketType::SequencedPacket);
+    EXPECT_EQ(sockets.protocols.at(0), SocketProtocol::Spx);
     EXPECT_EQ(PeerBytes(0), std::string("\x0A\x0B\x0C\x0D\x00\x11\xC0\xA8\xFF\xEE\x40\x0C", 12));
-    EXPECT_EQ(transport.sends, std::vector<std::string>{kHandshake});
-    EXPECT_EQ(transport.readWaitSeconds, std::vector<std::uint32_t>{5});
-    EXPECT_EQ(transport.receiveSizes, std::vector<int>{1024});
+    EXPECT_EQ(sockets.sends, std::vector<std::string>{kHandshake});
+    EXPECT_EQ(sockets.readWaitMilliseconds, std::vector<std::uint32_t>{5000});
+    EXPECT_EQ(sockets.receiveSizes, std::vector<int>{1024});
 
     // Datagrams: another socket number, no handshake, no header.
     auto ipx = Channel();
     ASSERT_TRUE(ipx.Open(1));
-    EXPECT_EQ(transport.created.at(1), SocketType::Datagram);
-    EXPECT_EQ(transport.protocols.at(1), SocketProtocol::Ipx);
+    EXPECT_EQ(sockets.created.at(1), SocketType::Datagram);
+    EXPECT_EQ(sockets.protocols.at(1), SocketProtocol::Ipx);
     EXPECT_EQ(PeerBytes(1).substr(10), "\x90\x0F");
     ASSERT_TRUE(ipx.Write("job", 3));
-    EXPECT_EQ(transport.sends.back(), "job");
+    EXPECT_EQ(sockets.sends.back(), "job");
 
     for (const char* bad : {"", "printer", "0A0B0C0D-001122334455", "0A0B0C0D.0011223344"}) {
         auto channel = Channel(bad);
         EXPECT_FALSE(channel.Open(0)) << bad;
         EXPECT_EQ(channel.GetLastErrorCode(), 87u) << bad;
     }
-    EXPECT_EQ(transport.created.size(), 2u);
+    EXPECT_EQ(sockets.created.size(), 2u);
 }
 
 TEST_F(IpxChannelTest, HandshakeOutcomes) {
@@ -72,7 +72,7 @@ TEST_F(IpxChannelTest, HandshakeOutcomes) {
     // Replies that do not answer the handshake are passed over until one does.
     auto late = Channel();
     EXPECT_TRUE(OpenAfter(late, {kOther, std::string("\x12\x00\x07", 3), kOpened, kOther}));
-    EXPECT_EQ(transport.receives.size(), 1u);
+    EXPECT_EQ(sockets.receives.size(), 1u);
 
     // After eight further replies, the last one decides whatever its first byte.
     Replies nine(8, kOther);
@@ -80,7 +80,7 @@ TEST_F(IpxChannelTest, HandshakeOutcomes) {
     nine.push_back(kOpened);
     auto decidedByLast = Channel();
     EXPECT_TRUE(OpenAfter(decidedByLast, nine));
-    EXPECT_EQ(transport.receives.size(), 1u);
+    EXPECT_EQ(sockets.receives.size(), 1u);
     nine[8] = kOther;
     auto refusedByLast = Channel();
     EXPECT_FALSE(OpenAfter(refusedByLast, nine));
@@ -88,21 +88,21 @@ TEST_F(IpxChannelTest, HandshakeOutcomes) {
     // A printer that closes the connection accepts nothing.
     auto gone = Channel();
     EXPECT_FALSE(OpenAfter(gone, Replies(9, std::string())));
-    EXPECT_TRUE(transport.receives.empty());
+    EXPECT_TRUE(sockets.receives.empty());
 
-    transport.socketError = 10054;
+    sockets.socketError = 10054;
     auto broken = Channel();
     EXPECT_FALSE(OpenAfter(broken, {kOther, std::nullopt, kOpened}));
     EXPECT_EQ(broken.GetLastErrorCode(), 10054u);
 
     // The handshake message goes out whole, in as many sends as it takes.
-    transport.sent.clear();
-    transport.sendResults = {4};
+    sockets.sent.clear();
+    sockets.sendResults = {4};
     auto split = Channel();
     ASSERT_TRUE(OpenAfter(split, {kOpened}));
-    EXPECT_EQ(transport.sent, kHandshake);
-    transport.sendResults = {-1};
-    transport.socketError = 10050;
+    EXPECT_EQ(sockets.sent, kHandshake);
+    sockets.sendResults = {-1};
+    sockets.socketError = 10050;
     auto unsent = Channel();
     EXPECT_FALSE(OpenAfter(unsent, {kOpened}));
     EXPECT_EQ(unsent.GetLastErrorCode(), 10050u);
@@ -123,27 +123,27 @@ TEST_F(IpxChannelTest, DataHeaderAndErrorCodes) {
 
     auto channel = Channel();
     ASSERT_TRUE(OpenAfter(channel, {kOpened}));
-    transport.sent.clear();
+    sockets.sent.clear();
     const std::string job(1024, 'J');
     ASSERT_TRUE(channel.Write(job.data(), 1024));
     ASSERT_TRUE(channel.Write("ab", 2));
-    EXPECT_EQ(transport.sent, kHeader + job + kHeader + "ab");
-    EXPECT_EQ(transport.writeWaitSeconds, (std::vector<std::uint32_t>{60, 60}));
+    EXPECT_EQ(sockets.sent, kHeader + job + kHeader + "ab");
+    EXPECT_EQ(sockets.writeWaitMilliseconds, (std::vector<std::uint32_t>{60000, 60000}));
 
     EXPECT_FALSE(channel.Write(nullptr, 1));
     EXPECT_EQ(channel.GetLastErrorCode(), 87u);
     // Every wait before a send records the socket error, a ready one too.
-    transport.socketError = 10054;
+    sockets.socketError = 10054;
     EXPECT_TRUE(channel.Write("a", 1));
     EXPECT_EQ(channel.GetLastErrorCode(), 10054u);
     // Every failed read ends with 87, whatever the socket said.
     char buffer[16];
     std::uint32_t size = sizeof buffer;
-    transport.readWaits = {SocketWait::TimedOut};
+    sockets.readWaits = {SocketWait::TimedOut};
     EXPECT_FALSE(channel.Read(buffer, size));
     EXPECT_EQ(channel.GetLastErrorCode(), 87u);
     ASSERT_TRUE(channel.Write("a", 1));  // the socket's error once more
-    transport.receives = {std::nullopt};
+    sockets.receives = {std::nullopt};
     EXPECT_FALSE(channel.Read(buffer, size));
     EXPECT_EQ(channel.GetLastErrorCode(), 87u);
 }

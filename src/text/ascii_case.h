@@ -1,0 +1,36 @@
+#pragma once
+/// Letter case of ASCII text; other bytes are left as they are.
+
+#include <cstddef>
+#include <string>
+
+inline char ToLowerAscii(char byte) {
+    return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
+inline char ToUpperAscii(char byte) {
+    return (byte >= 'a' && byte <= 'z') ? static_cast<char>(byte - 'a' + 'A') : byte;
+}
+
+inline std::string ToLowerAscii(std::string text) {
+    for (char& byte : text) byte = ToLowerAscii(byte);
+    return text;
+}
+
+inline std::string ToUpperAscii(std::string text) {
+    for (char& byte : text) byte = ToUpperAscii(byte);
+    return text;
+}
+
+/// True when `text` begins with `prefix`, ASCII letters compared without case.
+inline bool StartsWithIgnoringAsciiCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (ToLowerAscii(text[i]) != ToLowerAscii(prefix[i])) return false;
+    }
+    return true;
+}
+
+inline bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && StartsWithIgnoringAsciiCase(a, b);
+}

@@ -1,0 +1,55 @@
+#pragma once
+// A page context without an engine: a real re-entrant lock over a page variable table, a
+// module configuration the test fills in, a stop flag and a connection count it sets.
+
+#include <string>
+#include <utility>
+
+#include "base/stop_flag.h"
+#include "config/module_config.h"
+#include "pages/page_context.h"
+#include "platform/reentrant_lock.h"
+
+class CFixedPageContext : public CPageContext {
+public:
+    explicit CFixedPageContext(CModuleConfig module = CModuleConfig("", ""))
+        : moduleConfig(std::move(module)) {}
+
+    bool Lock() override {
+        m_lock.Enter();
+        ++lockDepth;
+        return true;
+    }
+    bool Unlock() override {
+        --lockDepth;
+        m_lock.Leave();
+        return true;
+    }
+    void SetPageVariable(const std::string& name, const std::string& value) override {
+        Lock();
+        pageVariables[name] = value;
+        Unlock();
+    }
+    std::string GetPageVariable(const std::string& name) override {
+        Lock();
+        auto found = pageVariables.find(name);
+        std::string value = found == pageVariables.end() ? std::string() : found->second;
+        Unlock();
+        return value;
+    }
+    TextMap& PageVariables() override { return pageVariables; }
+    const CModuleConfig& ModuleConfig() override { return moduleConfig; }
+    CPrinterPort* PrinterPort() override { return nullptr; }
+    CStopFlag& StopFlag() override { return stopFlag; }
+    int LiveConnectionCount() override { return liveConnections; }
+
+    CModuleConfig moduleConfig;
+    TextMap pageVariables;
+    CStopFlag stopFlag;
+    int liveConnections = 1;
+    /// How deep the calling thread holds the lock (only meaningful on that thread).
+    int lockDepth = 0;
+
+private:
+    platform::ReentrantLock m_lock;
+};
