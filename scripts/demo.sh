@@ -21,42 +21,29 @@ ensure_packages "${BUILD_PACKAGES[@]}"
 cmake --preset "$target" >/dev/null
 cmake --build --preset "$target" --target velkor
 cmake --preset native >/dev/null
-cmake --build --preset native --target printer_simulator
+cmake --build --preset native --target printer_simulator lay_installation
 
 install="$VELKOR_ROOT/build/demo-$target/installation"
 module_dir="orvik plotara 310ps 320ps 350ps"
-rm -rf "$install"
-mkdir -p "$install/log"
-cp -r modules/brenna "$install/$module_dir"
-
-registry="Windows Registry Editor Version 5.00
-
-[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter]
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter]
-\"PATH\"=\"$(printf '%s' "$install" | sed 's/\\/\\\\/g')\"
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter\\SMM]
-\"brenna\"=\"$module_dir\"
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter\\ProdNumbers]
-\"Q1251A\"=\"brenna\"
-\"Q1252A\"=\"brenna\"
-"
-printf 'Name:Demo plotter\r\nTCP\r\nIP: 127.0.0.2\r\nPort: 9100\r\nModule:brenna\r\n' >"$install/params"
-
+key='HKEY_LOCAL_MACHINE\SOFTWARE\Orvik\Plotara TroubleShooter'
 if [ "$target" = native ]; then
-    printf '%s' "$registry" >"$install/registry.reg"
-    cp build/native/src/engine/velkor "$install/velkor"
-    command=("$install/velkor")
+    program=build/native/src/engine/velkor
+    lay_target=native
 else
+    program=build/windows/src/engine/velkor.exe
+    lay_target=wine
     use_wine_prefix "$VELKOR_ROOT/build/windows"
     start_wine
-    printf '%s' "$registry" >"$install/demo.reg"
-    (cd "$install" && "$WINE64" reg import demo.reg)
-    cp build/windows/src/engine/velkor.exe "$install/velkor.exe"
-    command=("$WINE64" "$install/velkor.exe")
 fi
+installed=$("$LAY_INSTALLATION" "$install" --target "$lay_target" --fresh \
+    --program-file "$program" --folder log --copy modules/brenna "$module_dir" \
+    --params 'Name:Demo plotter\r\nTCP\r\nIP: 127.0.0.2\r\nPort: 9100\r\nModule:brenna\r\n' \
+    --reg-delete "$key" --reg-string "$key" PATH '{installation}' \
+    --reg-string "$key\\SMM" brenna "$module_dir" \
+    --reg-string "$key\\ProdNumbers" Q1251A brenna \
+    --reg-string "$key\\ProdNumbers" Q1252A brenna)
+command=("$installed")
+[ "$target" = windows ] && command=("$WINE64" "$installed")
 
 echo "== demo installation: $install"
 rm -f "$install/printer.ready"
@@ -65,22 +52,16 @@ build/native/tools/printer_simulator/printer_simulator --tcp 127.0.0.2 \
     --max-seconds 86400 >"$install/printer.log" 2>&1 &
 printer=$!
 trap 'kill "$printer" 2>/dev/null || true' EXIT
+wait_until 30 test -e "$install/printer.ready" || echo "== the printer simulator did not start"
 
 echo "== starting ${command[*]}"
 (cd "$install" && exec "${command[@]}") &
 engine=$!
-for _ in $(seq 1 600); do
-    kill -0 "$engine" 2>/dev/null || break
-    # A whole request: a bare connection would count as open for a while and keep the exit
-    # page from stopping the engine.
-    if (exec 3<>/dev/tcp/127.0.0.1/8190 && printf 'GET /logo.gif HTTP/1.0\r\n\r\n' >&3 &&
-        cat <&3 >/dev/null) 2>/dev/null; then
-        echo "== the engine serves: open http://127.0.0.1:8190/MainMenu.html"
-        echo "   (its own start address is in the log below); open Exit.html to stop it"
-        break
-    fi
-    sleep 0.1
-done
+engine_serves_or_ended() { ! kill -0 "$engine" 2>/dev/null || engine_answers; }
+if wait_until 120 engine_serves_or_ended && kill -0 "$engine" 2>/dev/null; then
+    echo "== the engine serves: open http://127.0.0.1:8190/MainMenu.html"
+    echo "   (its own start address is in the log below); open Exit.html to stop it"
+fi
 status=0
 wait "$engine" || status=$?
 echo "== the engine ended with exit code $status"

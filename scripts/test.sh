@@ -11,6 +11,7 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 JOBS=${JOBS:-$(nproc)}
 passed=0
 failed=0
+flaky=()
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" \
     "${E2E_PACKAGES[@]}" "${NETNS_PACKAGES[@]}" || {
@@ -20,16 +21,28 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${FUZZ_PACKAGES
 }
 enter_private_network bash "$0" "$@"
 
+# Prints "TOTAL FAILED" from a ctest log's closing line; fails when the log has none.
+ctest_counts() {
+    local line
+    line=$(grep -a -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+    [ -n "$line" ] || return 1
+    sed -E 's/.*passed, ([0-9]+) tests? failed out of ([0-9]+).*/\2 \1/' <<<"$line"
+}
+
+# Prints the names in a ctest log's list of failed tests, one a line.
+ctest_failed_names() {
+    sed -n '/^The following tests FAILED:/,$p' "$1" |
+        sed -n -E 's/^[[:space:]]+[0-9]+ - (.*) \([^)]*\)$/\1/p'
+}
+
 # Counts one ctest run from its closing line; a run without that line counts as one failure.
 count_ctest() {
-    local log=$1 line total bad
-    line=$(grep -a -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
-    if [ -z "$line" ]; then
+    local counts total bad
+    if ! counts=$(ctest_counts "$1"); then
         failed=$((failed + 1))
         return
     fi
-    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-    bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    read -r total bad <<<"$counts"
     passed=$((passed + total - bad))
     failed=$((failed + bad))
 }
@@ -46,13 +59,60 @@ build() {
     return "${PIPESTATUS[0]}"
 }
 
+# Runs ctest for a preset into LOG, showing only what did not pass.
+ctest_into() {
+    local log=$1 preset=$2
+    shift 2
+    ctest --preset "$preset" -j "$JOBS" --timeout 600 "$@" 2>&1 | tee "$log" |
+        grep -a -v -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|^ +Start +[0-9]+: '
+}
+
 run_ctest() {
     local preset=$1
     shift
     echo "== test $preset"
-    local log="build/$preset/ctest.log"
-    ctest --preset "$preset" -j "$JOBS" --timeout 600 "$@" 2>&1 | tee "$log" | grep -a -v -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|^ +Start +[0-9]+: ' 
-    count_ctest "$log"
+    ctest_into "build/$preset/ctest.log" "$preset" "$@"
+    count_ctest "build/$preset/ctest.log"
+}
+
+# Runs a preset's tests, then its failed tests once more. A test that passes the second time
+# counts as passed but is named as flaky, here and at the end; one that fails twice counts as
+# failed.
+run_ctest_rerunning_failures() {
+    local preset=$1 log rerun_log counts total bad first_failed still_failed name
+    shift
+    log="build/$preset/ctest.log"
+    rerun_log="build/$preset/ctest-rerun.log"
+    echo "== test $preset"
+    ctest_into "$log" "$preset" "$@"
+    if ! counts=$(ctest_counts "$log"); then
+        failed=$((failed + 1))
+        return
+    fi
+    read -r total bad <<<"$counts"
+    if [ "$bad" -eq 0 ]; then
+        passed=$((passed + total))
+        return
+    fi
+    first_failed=$(ctest_failed_names "$log")
+    echo "== test $preset: the $bad failed test(s) once more"
+    ctest_into "$rerun_log" "$preset" --rerun-failed "$@"
+    if ! counts=$(ctest_counts "$rerun_log"); then
+        passed=$((passed + total - bad))
+        failed=$((failed + bad))
+        return
+    fi
+    read -r _ bad <<<"$counts"
+    still_failed=$(ctest_failed_names "$rerun_log")
+    while IFS= read -r name; do
+        [ -n "$name" ] || continue
+        if ! grep -qxF -- "$name" <<<"$still_failed"; then
+            echo "FLAKY (passed on second run): $name"
+            flaky+=("$name")
+        fi
+    done <<<"$first_failed"
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
 }
 
 # Counts one browser test run from its closing line "e2e: N passed, N failed".
@@ -82,8 +142,9 @@ if build windows; then
     stop_wine
     start_wine
     # Now and then Wine fails to start a program at all (no output, no time spent), so a
-    # failing test gets a second run; a real fault fails both and is reported.
-    run_ctest windows --repeat until-pass:2
+    # failing test gets a second run; a real fault fails both, and a pass on the second run
+    # is named, not hidden.
+    run_ctest_rerunning_failures windows
 else
     failed=$((failed + 1))
 fi
@@ -125,5 +186,8 @@ else
     failed=$((failed + 1))
 fi
 
+for name in "${flaky[@]}"; do
+    echo "FLAKY (passed on second run): $name"
+done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -64,3 +64,27 @@ start_wine() {
 stop_wine() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
 }
+
+# Runs the command given until it succeeds (0) or SECONDS pass (1): the one place a script
+# polls. The limit only guards against a hang.
+wait_until() {
+    local seconds=$1 end
+    shift
+    end=$((SECONDS + seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
+# True when the engine on 127.0.0.1:8190 answers a whole request. A bare connection would
+# count as open for a while and keep the exit page from stopping the engine.
+engine_answers() {
+    local status
+    status=$( (exec 3<>/dev/tcp/127.0.0.1/8190 && printf 'GET /ready-check.gif HTTP/1.0\r\n\r\n' >&3 &&
+        head -c 5 <&3 && cat <&3 >/dev/null) 2>/dev/null) || return 1
+    [ "$status" = HTTP/ ]
+}
+
+# The installation builder, a native program of the harness (tests/harness/lay_installation).
+LAY_INSTALLATION=${LAY_INSTALLATION:-$VELKOR_ROOT/build/native/tests/harness/lay_installation}

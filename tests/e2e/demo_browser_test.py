@@ -1,7 +1,7 @@
 """Drives the demo module in a real headless Chromium against a running engine.
 
-Lays out an installation (program, registry entries, the demo module, a params file for a network
-printer on a loopback address), starts the engine there, and walks the pages the way a user would:
+Lays out an installation through the harness's lay_installation (program, registry entries, the
+demo module, a params file for a network printer on a loopback address), starts the engine there, and walks the pages the way a user would:
 the main menu with every value the engine fills, the choices page and back, the status page, and
 the exit page, first refused while another connection is live, then served, after which the
 engine must end. Prints PASS or FAIL per check and exits non-zero on any failure.
@@ -29,8 +29,8 @@ PRINTER_NAME = "Demo plotter"
 PRINTER_ADDRESS = "127.0.0.231"
 INSTALLATION_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter"
 BROWSER_KEY = "HKEY_CLASSES_ROOT\\http\\shell\\open\\command"
-# An idle connection ends about two seconds after its last answer; a little more than that.
-IDLE_RUN_OUT_SECONDS = 3.5
+# Guards against a hang only: every wait ends as soon as what it waits for has happened.
+GUARD_SECONDS = 120
 # Exactly the switches the browser runs with, besides a fresh profile folder.
 CHROMIUM_SWITCHES = [
     "--headless",
@@ -63,31 +63,15 @@ class Checks:
         return self.check(name, seen == expected, f"expected {expected!r}, saw {seen!r}")
 
 
-def reg_quoted(text):
-    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
-
-
-def registry_text(installation_path, browser_command):
-    """The installation's registry entries in ".reg" form; the first line drops older ones."""
-    lines = [
-        "Windows Registry Editor Version 5.00",
-        "",
-        f"[-{INSTALLATION_KEY}]",
-        "",
-        f"[{INSTALLATION_KEY}]",
-        f'"PATH"={reg_quoted(installation_path)}',
-        "",
-        f"[{INSTALLATION_KEY}\\SMM]",
-        f'"{MODULE_NAME}"={reg_quoted(MODULE_DIR)}',
-        "",
-        f"[{INSTALLATION_KEY}\\ProdNumbers]",
-        f'"Q1251A"="{MODULE_NAME}"',
-        "",
-        f"[{BROWSER_KEY}]",
-        f"@={reg_quoted(browser_command)}",
-        "",
-    ]
-    return "\r\n".join(lines)
+def wait_until(condition, seconds=GUARD_SECONDS, interval=0.05):
+    """Checks `condition` until it holds (True) or `seconds` pass (False): the one place this
+    test polls."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(interval)
+    return bool(condition())
 
 
 def windows_path(posix_path):
@@ -99,6 +83,20 @@ def port_accepts(port, timeout=0.5):
     try:
         with socket.create_connection(("127.0.0.1", port), timeout=timeout):
             return True
+    except OSError:
+        return False
+
+
+def engine_answers():
+    """True when the engine answers a whole request. A bare connection would count as open
+    for a while and keep the exit page from stopping the engine."""
+    try:
+        with socket.create_connection(("127.0.0.1", ENGINE_PORT), timeout=5) as connection:
+            connection.sendall(b"GET /ready-check.gif HTTP/1.0\r\n\r\n")
+            answer = b""
+            while chunk := connection.recv(4096):
+                answer += chunk
+            return answer.startswith(b"HTTP/")
     except OSError:
         return False
 
@@ -192,32 +190,35 @@ class DemoBrowserTest:
     # -- installation --------------------------------------------------------------------------
 
     def lay_out(self):
-        shutil.rmtree(self.installation, ignore_errors=True)
-        os.makedirs(os.path.join(self.installation, "log"))
-        shutil.copytree(self.options.module, os.path.join(self.installation, MODULE_DIR))
-        program = os.path.join(self.installation, os.path.basename(self.options.engine))
-        shutil.copy2(self.options.engine, program)
-        self.program = program
-        with open(os.path.join(self.installation, "params"), "wb") as params:
-            params.write(f"Name:{PRINTER_NAME}\r\nTCP\r\nIP: {PRINTER_ADDRESS}\r\nPort: 9100\r\n"
-                         f"Module:{MODULE_NAME}\r\n".encode())
         self.browser_record = os.path.join(self.installation, "browser-opened.txt")
         if self.wine:
             # No browser is started under Wine: the launch is refused and only logged.
-            text = registry_text(windows_path(self.installation),
-                                 '"C:\\no-browser-installed.exe" "%1"')
-            with open(os.path.join(self.installation, "e2e.reg"), "w", newline="") as reg:
-                reg.write(text)
-            subprocess.run([self.options.wine64, "reg", "import", "e2e.reg"], check=True,
-                           cwd=self.installation, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+            browser_command = '"C:\\no-browser-installed.exe" "%1"'
+            recorder = []
         else:
-            recorder = os.path.join(self.installation, "record_browser.sh")
-            shutil.copy2(self.options.recorder, recorder)
-            os.chmod(recorder, 0o755)
-            text = registry_text(self.installation, f'"{recorder}" "%1"')
-            with open(os.path.join(self.installation, "registry.reg"), "w", newline="") as reg:
-                reg.write(text)
+            browser_command = '"{installation}/record_browser.sh" "%1"'
+            recorder = ["--copy", self.options.recorder, "record_browser.sh"]
+        key = INSTALLATION_KEY
+        params = (f"Name:{PRINTER_NAME}\\r\\nTCP\\r\\nIP: {PRINTER_ADDRESS}\\r\\nPort: 9100\\r\\n"
+                  f"Module:{MODULE_NAME}\\r\\n")
+        command = [
+            self.options.lay_installation, self.installation,
+            "--target", "wine" if self.wine else "native", "--fresh",
+            "--program-file", self.options.engine, "--folder", "log",
+            "--copy", self.options.module, MODULE_DIR, *recorder, "--params", params,
+            "--reg-delete", key, "--reg-string", key, "PATH", "{installation-as-seen}",
+            "--reg-string", key + "\\SMM", MODULE_NAME, MODULE_DIR,
+            "--reg-string", key + "\\ProdNumbers", "Q1251A", MODULE_NAME,
+            "--reg-string", BROWSER_KEY, "@", browser_command,
+        ]
+        # The Wine environment comes from the caller (scripts/lib/common.sh use_wine_prefix).
+        laid = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                              timeout=GUARD_SECONDS)
+        if not self.checks.check("installation laid out", laid.returncode == 0,
+                                 laid.stderr.strip()):
+            return False
+        self.program = laid.stdout.split("\n")[0]
+        return True
 
     def module_setting(self, name):
         tree = ElementTree.parse(os.path.join(self.installation, MODULE_DIR, "module.xml"))
@@ -231,17 +232,19 @@ class DemoBrowserTest:
         self.engine_output = open(os.path.join(self.artefacts, "engine-output.txt"), "wb")
         self.engine = subprocess.Popen(command, cwd=self.installation, stdin=subprocess.DEVNULL,
                                        stdout=self.engine_output, stderr=subprocess.STDOUT)
-        deadline = time.monotonic() + self.options.startup_seconds
-        while time.monotonic() < deadline:
-            if self.engine.poll() is not None:
-                return self.checks.check("engine starts serving", False,
-                                         f"ended with code {self.engine.returncode} first")
-            if port_accepts(ENGINE_PORT):
-                return self.checks.check("engine starts serving", True)
-            time.sleep(0.2)
-        return self.checks.check("engine starts serving", False,
-                                 f"no listener on 127.0.0.1:{ENGINE_PORT} "
-                                 f"after {self.options.startup_seconds}s")
+        serving = False
+
+        def serving_or_ended():
+            nonlocal serving
+            serving = engine_answers()
+            return serving or self.engine.poll() is not None
+
+        wait_until(serving_or_ended)
+        if self.engine.poll() is not None:
+            return self.checks.check("engine starts serving", False,
+                                     f"ended with code {self.engine.returncode} first")
+        return self.checks.check("engine starts serving", serving,
+                                 f"no answer on 127.0.0.1:{ENGINE_PORT} after {GUARD_SECONDS}s")
 
     def start_browser(self):
         port = free_port()
@@ -249,9 +252,7 @@ class DemoBrowserTest:
         self.driver_process = subprocess.Popen(
             [self.options.chromedriver, f"--port={port}"], stdin=subprocess.DEVNULL,
             stdout=self.driver_log, stderr=subprocess.STDOUT)
-        deadline = time.monotonic() + 30
-        while not port_accepts(port) and time.monotonic() < deadline:
-            time.sleep(0.1)
+        wait_until(lambda: port_accepts(port))
         profile = os.path.join(os.path.dirname(self.artefacts), "browser-profile")
         shutil.rmtree(profile, ignore_errors=True)
         self.browser = WebDriverClient(port)
@@ -406,12 +407,21 @@ class DemoBrowserTest:
         self.checks.check("engine opens the browser on its start page", opened in expected,
                           f"expected one of {expected}, saw {opened!r}")
 
+    def connections_closed(self):
+        """True when the engine's log shows every connection's thread finished."""
+        text = ""
+        for log in glob_logs(self.installation):
+            with open(log, encoding="latin-1") as lines:
+                text += lines.read()
+        return (text.count("Thread for CConnectionHandler started") ==
+                text.count("Thread for CConnectionHandler finished"))
+
     def check_exit(self):
         c = self.checks
-        # Let the browser's idle keep-alive connections run out, so only ours stays live.
-        time.sleep(IDLE_RUN_OUT_SECONDS)
+        # The browser's idle keep-alive connections must run out, so only ours stays live.
+        c.check("the browser's connections close", wait_until(self.connections_closed))
         keeper = LiveConnection("/style.css")
-        time.sleep(0.5)
+        c.check("the other connection is served", wait_until(lambda: keeper.answers > 0))
         if self.follow("#exit-link"):
             c.check("exit while another connection is live: refused",
                     self.browser.find("#cannot-exit") is not None,
@@ -422,17 +432,17 @@ class DemoBrowserTest:
         c.check("the other connection was served meanwhile", keeper.answers > 0 and keeper.error
                 is None, f"{keeper.answers} answers, error {keeper.error}")
         self.save_screenshot("cannot-exit.png")
-        time.sleep(IDLE_RUN_OUT_SECONDS)
+        c.check("every connection closes again", wait_until(self.connections_closed))
         if self.follow("#exit-again"):
             c.check("exit page served", self.browser.find("#goodbye") is not None,
                     f"saw title {self.browser.title()!r}")
             self.save_screenshot("exit.png")
         try:
-            code = self.engine.wait(self.options.exit_seconds)
+            code = self.engine.wait(GUARD_SECONDS)
             c.equal("engine ends after the exit page, exit code", code, 0)
         except subprocess.TimeoutExpired:
             c.check("engine ends after the exit page", False,
-                    f"still running after {self.options.exit_seconds}s")
+                    f"still running after {GUARD_SECONDS}s")
 
     def run(self):
         shutil.rmtree(self.artefacts, ignore_errors=True)
@@ -441,7 +451,11 @@ class DemoBrowserTest:
             self.checks.check(f"port {ENGINE_PORT} is free before the test", False,
                               "another program listens there")
             return self.checks
-        self.lay_out()
+        if self.wine and not os.environ.get("WINEPREFIX"):
+            self.checks.check("Wine environment", False, "WINEPREFIX is not set (see run.sh)")
+            return self.checks
+        if not self.lay_out():
+            return self.checks
         try:
             if not self.start_engine():
                 return self.checks
@@ -479,6 +493,8 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--engine", required=True, help="velkor or velkor.exe to install")
+    parser.add_argument("--lay-installation", required=True,
+                        help="the harness's installation builder (tests/harness)")
     parser.add_argument("--module", required=True, help="the demo module's folder")
     parser.add_argument("--installation", required=True, help="where to lay out the installation")
     parser.add_argument("--artefacts", required=True, help="where screenshots and logs go")
@@ -487,8 +503,6 @@ def main():
     parser.add_argument("--chromium", default=shutil.which("chromium") or "chromium")
     parser.add_argument("--chromedriver", default=shutil.which("chromedriver") or "chromedriver")
     parser.add_argument("--recorder", default=os.path.join(here, "record_browser.sh"))
-    parser.add_argument("--startup-seconds", type=int, default=30)
-    parser.add_argument("--exit-seconds", type=int, default=15)
     checks = DemoBrowserTest(parser.parse_args()).run()
     print(f"e2e: {checks.passed} passed, {checks.failed} failed", flush=True)
     return 0 if checks.failed == 0 and checks.passed > 0 else 1

@@ -2,14 +2,15 @@
 # The end-to-end browser test: the demo module served by the engine of a build tree and driven in
 # headless Chromium. Usage: run.sh [--wine] BUILD_TREE   (BUILD_TREE holds src/engine/velkor, or
 # with --wine src/engine/velkor.exe). Screenshots and logs go to BUILD_TREE/e2e/. Installs
-# nothing: needs chromium, chromedriver and python3 (and wine64 with --wine).
+# nothing: needs chromium, chromedriver and python3 (and wine64 with --wine), and the native
+# build's lay_installation (LAY_INSTALLATION names another).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/common.sh"
 
 wine=()
 if [ "${1:-}" = --wine ]; then
-    wine=(--wine --wine64 "$WINE64" --startup-seconds 120)
+    wine=(--wine --wine64 "$WINE64")
     shift
 fi
 [ $# -eq 1 ] || { echo "usage: $0 [--wine] BUILD_TREE" >&2; exit 2; }
@@ -22,6 +23,7 @@ for tool in python3 chromium chromedriver; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 [ -f "$engine" ] || missing+=("$engine")
+[ -x "$LAY_INSTALLATION" ] || missing+=("$LAY_INSTALLATION")
 if [ ${#missing[@]} -gt 0 ]; then
     echo "FAIL e2e prerequisites: missing ${missing[*]}"
     echo "e2e: 0 passed, 1 failed"
@@ -37,6 +39,7 @@ work="$tree/e2e"
 mkdir -p "$work"
 exec python3 -B "$here/demo_browser_test.py" "${wine[@]}" \
     --engine "$engine" \
+    --lay-installation "$LAY_INSTALLATION" \
     --module "$VELKOR_ROOT/modules/brenna" \
     --installation "$work/installation" \
     --artefacts "$work/artefacts"

@@ -6,7 +6,7 @@
 
 #include <regex>
 
-#include "integration/engine_installation.h"
+#include "integration/installation.h"
 #include "integration/running_engine.h"
 
 using ::testing::Contains;
@@ -49,7 +49,7 @@ protected:
         return install.LogMessages();
     }
 
-    EngineInstallation install;
+    Installation install;
 };
 
 TEST_F(EngineStartup, LogsThePrinterAndModuleChosenAndDeletesTheParamsFile) {

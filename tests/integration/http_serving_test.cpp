@@ -3,10 +3,11 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <regex>
+#include <thread>
 
 #include "integration/http_client.h"
 #include "integration/running_engine.h"
@@ -35,7 +36,7 @@ protected:
         EXPECT_EQ(end.exitCode, 0);
     }
 
-    EngineInstallation install;
+    Installation install;
     RunningEngine engine;
 };
 
@@ -81,18 +82,20 @@ TEST_F(HttpServing, KeepsAliveOnlyWhenAskedExactly) {
 }
 
 TEST_F(HttpServing, DropsAnIdleConnectionAfterAboutTwoSeconds) {
+    // The behaviour is a time-out: never before the one-second idle allowance, and well
+    // before the five seconds a request that has begun gets, so the two stay told apart.
     HttpConnection idle;
     ASSERT_TRUE(idle.IsOpen());
-    double seconds = idle.SecondsUntilClosed(6);
+    double seconds = idle.SecondsUntilClosed(30);
     EXPECT_GE(seconds, 0.9);
-    EXPECT_LE(seconds, 3.5);
+    EXPECT_LE(seconds, 4.5);
 
     HttpConnection kept;
     ASSERT_TRUE(kept.Send(GetRequest("/Main.html", kKeepAlive)));
     ASSERT_TRUE(kept.ReadAnswer().complete);
-    seconds = kept.SecondsUntilClosed(6);
+    seconds = kept.SecondsUntilClosed(30);
     EXPECT_GE(seconds, 0.9);
-    EXPECT_LE(seconds, 3.5);
+    EXPECT_LE(seconds, 4.5);
 }
 
 TEST_F(HttpServing, AnswersOtherMethodsWith501AndNoDate) {
@@ -209,7 +212,8 @@ TEST_F(HttpServing, AnswersWholeRequestsThatArriveInPiecesOrTogether) {
     const std::string request = GetRequest("/Main.html?q=pieces", kKeepAlive);
     for (std::size_t at = 0; at < request.size(); at += 10) {
         ASSERT_TRUE(pieces.Send(request.substr(at, 10)));
-        usleep(20 * 1000);
+        // Part of the input, not a wait: a gap lets each piece reach the engine alone.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     HttpAnswer first = pieces.ReadAnswer();
     EXPECT_THAT(first.body, HasSubstr("q=pieces"));
@@ -230,18 +234,21 @@ TEST_F(HttpServing, AnswersWholeRequestsThatArriveInPiecesOrTogether) {
 }
 
 TEST_F(HttpServing, WaitsForTheRestOfARequestThatHasBegun) {
-    // The pause crosses a second boundary whatever the clock shows.
+    // The pause is part of the input: it outlasts the idle allowance and crosses a second
+    // boundary whatever the clock shows.
     HttpConnection slow;
     ASSERT_TRUE(slow.Send("GET /Main.html?q=slow HTTP/1.1\r\n"));
-    usleep(1500 * 1000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     ASSERT_TRUE(slow.Send("\r\n"));
     EXPECT_THAT(slow.ReadAnswer().body, HasSubstr("q=slow"));
 
+    // A time-out again: at least the five seconds a begun request gets; the generous upper
+    // bound only says the connection is not held for good.
     HttpConnection stalled;
     ASSERT_TRUE(stalled.Send("GET /Main.html HTTP/1.1\r\n"));
-    double seconds = stalled.SecondsUntilClosed(10);
-    EXPECT_GE(seconds, 4.0) << "closed before the request had its time";
-    EXPECT_LE(seconds, 7.0);
+    double seconds = stalled.SecondsUntilClosed(30);
+    EXPECT_GE(seconds, 4.0) << "closed before the request had its time, or never";
+    EXPECT_LE(seconds, 15.0);
 }
 
 TEST_F(HttpServing, RefusesAHeaderBlockOver8KiB) {
@@ -275,7 +282,7 @@ TEST_F(HttpServing, StopsAfterServingTheExitPageToTheOnlyConnection) {
     HttpAnswer exit = Exchange(GetRequest("/Exit.html", kKeepAlive));
     EXPECT_THAT(exit.body, HasSubstr("Goodbye"));
     EXPECT_EQ(exit.Header("Connection"), "Close");
-    ChildResult end = engine.WaitForExit(10);
+    ChildResult end = engine.WaitForExit();
     EXPECT_FALSE(end.timedOut);
     EXPECT_EQ(end.exitCode, 0);
     const std::vector<std::string> log = install.LogMessages();

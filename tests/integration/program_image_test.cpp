@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "integration/engine_target.h"
+#include "harness/program_target.h"
 
 namespace integration {
 namespace {
@@ -16,14 +16,15 @@ namespace {
 std::uint32_t LittleEndian(const std::string& bytes, std::size_t at, int width) {
     std::uint32_t value = 0;
     for (int i = width - 1; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes.at(at + static_cast<std::size_t>(i)));
+        value =
+            (value << 8) | static_cast<unsigned char>(bytes.at(at + static_cast<std::size_t>(i)));
     return value;
 }
 
 TEST(ProgramImage, WindowsEngineIsAGuiProgramWithoutRuntimeLibraries) {
-    const EngineTarget& target = TargetUnderTest();
+    const harness::ProgramTarget& target = harness::TargetUnderTest();
     if (!target.IsWine()) GTEST_SKIP() << "only the Windows build is a PE image";
-    std::ifstream in(target.programPath, std::ios::binary);
+    std::ifstream in(target.BuiltProgram("velkor"), std::ios::binary);
     const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(image.size(), 0x200u);
     ASSERT_EQ(image.substr(0, 2), "MZ");

@@ -1,9 +1,8 @@
 #include "integration/running_engine.h"
 
-#include <unistd.h>
+#include <algorithm>
 
-#include <chrono>
-
+#include "harness/wait.h"
 #include "integration/http_client.h"
 
 namespace integration {
@@ -16,34 +15,48 @@ namespace {
 // engine for about two seconds and would count against the exit page.
 bool EngineAnswers() { return Exchange("GET /ready-check.gif HTTP/1.0\r\n\r\n", 2).complete; }
 
-}  // namespace
-
-bool RunningEngine::Start(double timeoutSeconds) {
-    if (!m_install.StartEngine(m_child)) return false;
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(static_cast<long>(timeoutSeconds * 1000));
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (!m_child.IsRunning()) return false;
-        if (EngineAnswers()) {
-            // Let the main thread reclaim the check's connection.
-            usleep(200 * 1000);
-            return true;
-        }
-        usleep(50 * 1000);
-    }
-    return false;
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
-ChildResult RunningEngine::Stop(const std::string& exitPage, double timeoutSeconds) {
-    // Connections of the test that just closed may still count as live for a moment; the
-    // engine then answers the cannot-exit page and goes on, so ask again.
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(static_cast<long>(timeoutSeconds * 1000));
-    while (m_child.IsRunning() && std::chrono::steady_clock::now() < deadline) {
+}  // namespace
+
+bool RunningEngine::Start(double guardSeconds) {
+    if (!m_install.StartEngine(m_child)) return false;
+    const harness::Deadline deadline(guardSeconds);
+    bool serving = false;
+    harness::WaitUntil(
+        [&] {
+            serving = EngineAnswers();
+            return serving || !m_child.IsRunning();
+        },
+        deadline.SecondsLeft(), 50);
+    return serving && WaitUntilConnectionsClosed(deadline.SecondsLeft());
+}
+
+bool RunningEngine::WaitUntilConnectionsClosed(double guardSeconds) {
+    return harness::WaitUntil(
+        [this] {
+            const std::string log = m_install.LogText();
+            return Occurrences(log, "Thread for CConnectionHandler started") ==
+                   Occurrences(log, "Thread for CConnectionHandler finished");
+        },
+        guardSeconds);
+}
+
+ChildResult RunningEngine::Stop(const std::string& exitPage, double guardSeconds) {
+    // A connection's thread logs its end just before the engine reclaims it; in that moment
+    // the engine still counts it, answers the cannot-exit page and goes on: then ask again.
+    const harness::Deadline deadline(guardSeconds);
+    while (m_child.IsRunning() && !deadline.Passed()) {
+        WaitUntilConnectionsClosed(deadline.SecondsLeft());
         Exchange(GetRequest("/" + exitPage), 5);
-        for (int i = 0; i < 20 && m_child.IsRunning(); ++i) usleep(50 * 1000);
+        m_child.WaitForEnd(std::min(2.0, deadline.SecondsLeft()));
     }
-    return m_child.Wait(1);
+    return m_child.Wait(0);
 }
 
 }  // namespace integration

@@ -4,28 +4,31 @@
 
 #include <string>
 
-#include "integration/child_process.h"
-#include "integration/engine_installation.h"
+#include "integration/installation.h"
 
 namespace integration {
 
 class RunningEngine {
 public:
-    explicit RunningEngine(EngineInstallation& install) : m_install(install) {}
+    explicit RunningEngine(Installation& install) : m_install(install) {}
 
-    /// Starts the engine and waits until port 8190 takes connections; false when the engine
-    /// ended first or did not serve within `timeoutSeconds`.
-    bool Start(double timeoutSeconds = 30);
+    /// Starts the engine and waits until it answers a whole request on port 8190 and, when it
+    /// logs, has closed that request's connection; false when the engine ended first or did
+    /// not serve within `guardSeconds`.
+    bool Start(double guardSeconds = 60);
     bool IsRunning() { return m_child.IsRunning(); }
-    /// Waits for the engine to end on its own.
-    ChildResult WaitForExit(double timeoutSeconds = 30) { return m_child.Wait(timeoutSeconds); }
+    /// Waits for the engine to end on its own; `guardSeconds` only ends a hang.
+    ChildResult WaitForExit(double guardSeconds = 60) { return m_child.Wait(guardSeconds); }
     /// Ends the engine the hard way, for modules without an exit page.
     ChildResult Kill() { return m_child.Kill(); }
     /// Asks for the exit page on a connection of its own and waits for the engine to end.
-    ChildResult Stop(const std::string& exitPage, double timeoutSeconds = 30);
+    ChildResult Stop(const std::string& exitPage, double guardSeconds = 60);
+    /// Waits until the log shows every connection's thread finished (at once when the
+    /// module does not log); false when `guardSeconds` pass first.
+    bool WaitUntilConnectionsClosed(double guardSeconds = 30);
 
 private:
-    EngineInstallation& m_install;
+    Installation& m_install;
     BackgroundChild m_child;
 };
 

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <thread>
 
+#include "harness/wait.h"
 #include "integration/http_client.h"
 #include "integration/running_engine.h"
 #include "integration/served_module.h"
@@ -84,17 +85,14 @@ protected:
                                        double* seconds = nullptr) {
         InstallServedModule(second, module, address);
         const auto start = std::chrono::steady_clock::now();
-        ChildResult run = second.RunEngine(40);
-        if (seconds != nullptr) {
-            *seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        }
+        ChildResult run = second.RunEngine();
+        if (seconds != nullptr) *seconds = harness::SecondsSince(start);
         EXPECT_FALSE(run.timedOut) << "the second engine did not end";
         EXPECT_EQ(run.exitCode, 0) << run.output;
         return second.LogMessages();
     }
 
-    EngineInstallation second;
+    Installation second;
 };
 
 class SecondEngineBesideAnEngine : public SecondEngine {
@@ -110,7 +108,7 @@ protected:
         EXPECT_EQ(firstEngine.Stop("Exit.html").exitCode, 0);
     }
 
-    EngineInstallation first;
+    Installation first;
     RunningEngine firstEngine;
 };
 
@@ -145,8 +143,10 @@ TEST_F(SecondEngine, ReportsASilentServerAfterAboutFiveSeconds) {
     double seconds = 0;
     EXPECT_THAT(RunSecond(kServedModule, kServedPrinterAddress, &seconds),
                 Contains("The port 8190 is being used by other application that is not a sme."));
+    // The behaviour is the probe's five-second time-out: never given up sooner; the upper
+    // bound is generous (Wine's start-up is in it) and only says the probe does end.
     EXPECT_GE(seconds, 4.0);
-    EXPECT_LE(seconds, 15.0);
+    EXPECT_LE(seconds, 40.0);
 }
 
 TEST_F(SecondEngine, EndsQuietlyWhenThePortIsTakenButNobodyAnswersOnLoopback) {

@@ -31,7 +31,7 @@ std::string ScriptFileBytes() { return "document.title = 'script';\n"; }
 
 std::string ImageFileBytes() { return std::string("GIF89a\x01\x00\x01\x00\x00\xff\x00,", 14); }
 
-void InstallServedModule(EngineInstallation& install, const std::string& module,
+void InstallServedModule(Installation& install, const std::string& module,
                          const std::string& printerAddress) {
     const std::string directory = kServedModuleDirectory;
     const std::string www = directory + "/www/";

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "integration/engine_installation.h"
+#include "integration/installation.h"
 
 namespace integration {
 
@@ -17,7 +17,7 @@ std::string ScriptFileBytes();
 std::string ImageFileBytes();
 
 /// Writes registry, module files and a params file for `module` at `printerAddress`.
-void InstallServedModule(EngineInstallation& install, const std::string& module = kServedModule,
+void InstallServedModule(Installation& install, const std::string& module = kServedModule,
                          const std::string& printerAddress = kServedPrinterAddress);
 
 }  // namespace integration

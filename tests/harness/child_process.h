@@ -1,6 +1,6 @@
 #pragma once
-// Runs a program as a child process, with a working directory and a time limit: to its end,
-// or in the background while a test talks to it.
+// Runs a program as a child process with a working directory: to its end, or in the
+// background while a test talks to it. Time limits only guard against a hang.
 
 #include <sys/types.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace integration {
+namespace harness {
 
 struct ChildResult {
     bool started = false;
@@ -31,12 +31,15 @@ public:
                const std::map<std::string, std::string>& environment);
     /// True while the child has not ended.
     bool IsRunning();
+    /// Blocks until the child ends or `guardSeconds` pass; true when it ended.
+    bool WaitForEnd(double guardSeconds);
     /// Ends the child and everything it started at once.
-    ChildResult Kill() { return Wait(0); }
-    /// Waits at most `timeoutSeconds` for the child to end; kills it when it does not.
-    ChildResult Wait(double timeoutSeconds);
+    ChildResult Kill();
+    /// Waits for the child to end, killing it when `guardSeconds` pass first (timedOut).
+    ChildResult Wait(double guardSeconds);
 
 private:
+    ChildResult Result(bool timedOut);
     std::string CollectOutput();
 
     pid_t m_pid = -1;
@@ -45,8 +48,8 @@ private:
     int m_status = 0;
 };
 
-/// Runs `argv` to its end, killing it after `timeoutSeconds`.
+/// Runs `argv` to its end, killing it after `guardSeconds`.
 ChildResult RunChild(const std::vector<std::string>& argv, const std::string& workingDirectory,
-                     const std::map<std::string, std::string>& environment, int timeoutSeconds);
+                     const std::map<std::string, std::string>& environment, double guardSeconds);
 
-}  // namespace integration
+}  // namespace harness

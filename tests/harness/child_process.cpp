@@ -1,15 +1,20 @@
-#include "integration/child_process.h"
+#include "harness/child_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
-namespace integration {
+#include "harness/wait.h"
+
+namespace harness {
 
 BackgroundChild::~BackgroundChild() {
     if (m_pid > 0 && !m_ended) {
@@ -56,23 +61,40 @@ bool BackgroundChild::IsRunning() {
     return !m_ended;
 }
 
-ChildResult BackgroundChild::Wait(double timeoutSeconds) {
+bool BackgroundChild::WaitForEnd(double guardSeconds) {
+    if (!IsRunning()) return true;
+    // A process file descriptor becomes readable when the child ends: no polling needed.
+    const int processFd = static_cast<int>(syscall(SYS_pidfd_open, m_pid, 0));
+    if (processFd < 0) return WaitUntil([this] { return !IsRunning(); }, guardSeconds);
+    const Deadline deadline(guardSeconds);
+    pollfd entry{processFd, POLLIN, 0};
+    while (IsRunning() && !deadline.Passed()) {
+        if (poll(&entry, 1, std::max(1, deadline.MillisecondsLeft())) < 0 && errno != EINTR) break;
+    }
+    close(processFd);
+    return !IsRunning();
+}
+
+ChildResult BackgroundChild::Kill() {
+    if (IsRunning()) {
+        kill(-m_pid, SIGKILL);
+        waitpid(m_pid, &m_status, 0);
+        m_ended = true;
+    }
+    return Result(false);
+}
+
+ChildResult BackgroundChild::Wait(double guardSeconds) {
+    if (WaitForEnd(guardSeconds) || m_pid <= 0) return Result(false);
+    Kill();
+    return Result(true);
+}
+
+ChildResult BackgroundChild::Result(bool timedOut) {
     ChildResult result;
     result.started = m_pid > 0;
-    if (!result.started) return result;
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::milliseconds(static_cast<long>(timeoutSeconds * 1000));
-    while (IsRunning()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            result.timedOut = true;
-            kill(-m_pid, SIGKILL);
-            waitpid(m_pid, &m_status, 0);
-            m_ended = true;
-            break;
-        }
-        usleep(20 * 1000);
-    }
-    if (!result.timedOut && WIFEXITED(m_status)) result.exitCode = WEXITSTATUS(m_status);
+    result.timedOut = timedOut;
+    if (result.started && !timedOut && WIFEXITED(m_status)) result.exitCode = WEXITSTATUS(m_status);
     result.output = CollectOutput();
     return result;
 }
@@ -90,10 +112,10 @@ std::string BackgroundChild::CollectOutput() {
 }
 
 ChildResult RunChild(const std::vector<std::string>& argv, const std::string& workingDirectory,
-                     const std::map<std::string, std::string>& environment, int timeoutSeconds) {
+                     const std::map<std::string, std::string>& environment, double guardSeconds) {
     BackgroundChild child;
     if (!child.Start(argv, workingDirectory, environment)) return ChildResult{};
-    return child.Wait(timeoutSeconds);
+    return child.Wait(guardSeconds);
 }
 
-}  // namespace integration
+}  // namespace harness
