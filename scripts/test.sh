@@ -132,6 +132,19 @@ run_e2e() {
 
 mkdir -p build
 
+# Format: every C++ file of the tree as .clang-format lays it out (one count for the tree).
+echo "== format"
+unformatted=$(git ls-files -- '*.cpp' '*.h' | while read -r file; do
+    clang-format --dry-run --Werror "$file" >/dev/null 2>&1 || echo "$file"
+done)
+if [ -z "$unformatted" ]; then
+    passed=$((passed + 1))
+else
+    echo "not formatted (run clang-format -i on them):"
+    printf '    %s\n' $unformatted
+    failed=$((failed + 1))
+fi
+
 # Windows: unit tests under Wine.
 windows_built=0
 if build windows; then

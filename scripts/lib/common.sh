@@ -23,7 +23,7 @@ ensure_packages() {
         "${missing[@]}" >/dev/null || return 1
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ googletest)
+BUILD_PACKAGES=(cmake ninja-build g++ googletest clang-format)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 E2E_PACKAGES=(chromium chromium-driver python3)
