@@ -9,9 +9,9 @@
 #include "http/listener.h"
 #include "http/object_factory.h"
 #include "http/win_http_socket.h"
-#include "platform/host_address.h"
 #include "platform/program.h"
 #include "platform/socket_library.h"
+#include "platform/socket_system.h"
 
 using engine_log::Line;
 
@@ -85,7 +85,9 @@ void CEngine::SetStartAddress(const std::string& page, bool http) {
     }
 }
 
-std::string CEngine::GetLocalAddress() { return platform::LocalHostAddress(); }
+std::string CEngine::GetLocalAddress() {
+    return platform::LocalHostAddress(platform::SocketSystem::System());
+}
 
 bool CEngine::Initialize() {
     try {

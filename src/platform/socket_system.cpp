@@ -1,5 +1,6 @@
 #include "platform/socket_system.h"
 
+#include <cstdio>
 #include <cstring>
 
 #ifdef _WIN32
@@ -33,6 +34,16 @@ SocketAddress InetSocketAddress(std::uint32_t address, std::uint16_t port) {
     std::memcpy(inet.bytes + 2, rest, sizeof rest);
     inet.length = 16;
     return inet;
+}
+
+std::string LocalHostAddress(SocketSystem& sockets) {
+    const char* const kLoopback = "127.0.0.1";
+    std::string name;
+    std::uint8_t bytes[4];
+    if (!sockets.HostName(name) || !sockets.ResolveHostName(name.c_str(), bytes)) return kLoopback;
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+    return text;
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 /// Failures keep the system's socket error for LastError, per thread, as Winsock does.
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -48,6 +49,12 @@ std::uint16_t SocketFamilyCode(SocketFamily family);
 
 /// An IPv4 address and port, both in host byte order, laid out as the system connects to it.
 SocketAddress InetSocketAddress(std::uint32_t address, std::uint16_t port);
+
+class SocketSystem;
+
+/// This computer's own IPv4 address, "%u.%u.%u.%u": its host name resolved by the host-name
+/// look-up, first address; "127.0.0.1" when the name cannot be read or does not resolve.
+std::string LocalHostAddress(SocketSystem& sockets);
 
 class SocketSystem {
 public:
@@ -96,6 +103,8 @@ public:
                                            AppleTalkEntity& first) = 0;
     /// The first IPv4 address of a host name; false when it does not resolve.
     virtual bool ResolveHostName(const char* name, std::uint8_t (&address)[4]) = 0;
+    /// This computer's host name, as read into a 255-byte buffer; false when it cannot be read.
+    virtual bool HostName(std::string& name) = 0;
     /// A connection's two IPv4 ends in host byte order; false when the system cannot tell.
     virtual bool ConnectionAddresses(SocketHandle socket, std::uint32_t& local,
                                      std::uint32_t& peer) = 0;

@@ -180,6 +180,13 @@ public:
         return NameLookup::Failed;
     }
 
+    bool HostName(std::string& name) override {
+        char buffer[255];
+        if (gethostname(buffer, sizeof buffer) != 0) return false;
+        buffer[sizeof buffer - 1] = '\0';
+        name = buffer;
+        return true;
+    }
     bool ResolveHostName(const char* name, std::uint8_t (&address)[4]) override {
         addrinfo hints{};
         hints.ai_family = AF_INET;

@@ -158,6 +158,12 @@ public:
         return NameLookup::Found;
     }
 
+    bool HostName(std::string& name) override {
+        char buffer[255];
+        if (gethostname(buffer, sizeof buffer) == SOCKET_ERROR) return false;
+        name = buffer;
+        return true;
+    }
     bool ResolveHostName(const char* name, std::uint8_t (&address)[4]) override {
         const hostent* host = gethostbyname(name);
         if (host == nullptr || host->h_addrtype != AF_INET || host->h_addr_list == nullptr ||

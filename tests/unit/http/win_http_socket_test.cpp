@@ -15,7 +15,7 @@
 #include "base/tavrin_exception.h"
 #include "platform/clock.h"
 #include "platform/socket_library.h"
-#include "unit/platform/fake_socket_system.h"
+#include "support/fake_socket_system.h"
 
 namespace {
 

@@ -6,13 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/socket_library.h"
-#include "unit/platform/fake_socket_system.h"
+#include "support/fake_socket_system.h"
+#include "support/socket_library_user.h"
 
 namespace {
 
@@ -182,6 +184,41 @@ TEST(InetSocketAddress, FamilyThenPortAndAddressInNetworkOrder) {
 }
 
 // A listener on 127.0.0.1 at `port` and a client connected to it, over the system's sockets.
+
+TEST(LocalHostAddress, IsTheHostNameResolvedOrLoopback) {
+    struct Case {
+        bool knowsHostName;
+        bool resolves;
+        const char* address;
+        std::vector<std::string> resolvedNames;
+    };
+    const std::vector<Case> cases = {
+        {true, true, "10.1.2.3", {"workstation"}},
+        {true, false, "127.0.0.1", {"workstation"}},
+        {false, true, "127.0.0.1", {}},
+    };
+    for (const Case& c : cases) {
+        fake::SocketSystem sockets;
+        sockets.knowsHostName = c.knowsHostName;
+        sockets.resolves = c.resolves;
+        EXPECT_EQ(platform::LocalHostAddress(sockets), c.address);
+        EXPECT_EQ(sockets.resolvedNames, c.resolvedNames);
+    }
+}
+
+TEST(LocalHostAddress, OfThisComputerIsAnIpv4Address) {
+    SocketLibraryUser library;
+    int parts[4] = {-1, -1, -1, -1};
+    const std::string address = platform::LocalHostAddress(platform::SocketSystem::System());
+    ASSERT_EQ(
+        std::sscanf(address.c_str(), "%d.%d.%d.%d", &parts[0], &parts[1], &parts[2], &parts[3]), 4)
+        << address;
+    for (int part : parts) {
+        EXPECT_GE(part, 0) << address;
+        EXPECT_LE(part, 255) << address;
+    }
+}
+
 class SystemSockets : public ::testing::Test {
 protected:
     platform::SocketSystem& sockets = platform::SocketSystem::System();

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "unit/platform/fake_socket_system.h"
+#include "support/fake_socket_system.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "printerio/spx_framing.h"
-#include "unit/platform/fake_socket_system.h"
+#include "support/fake_socket_system.h"
 
 namespace {
 

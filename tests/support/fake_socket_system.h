@@ -21,6 +21,8 @@ public:
     std::uint32_t startError = 0;
     std::uint16_t grantedVersion = 0x0101;
     bool resolves = true, creates = true, binds = true, connects = true;
+    bool knowsHostName = true;
+    std::string hostName = "workstation";
     int listenResult = 0, closeResult = 0;
     platform::AcceptOutcome acceptOutcome = platform::AcceptOutcome::NothingPending;
     bool knowsAddresses = true;
@@ -116,6 +118,10 @@ public:
         lookups.push_back(std::string(object) + "|" + type + "|" + zone);
         first = {0x1234, 7, 129};
         return lookup;
+    }
+    bool HostName(std::string& name) override {
+        name = hostName;
+        return knowsHostName;
     }
     bool ResolveHostName(const char* name, std::uint8_t (&address)[4]) override {
         resolvedNames.emplace_back(name);
