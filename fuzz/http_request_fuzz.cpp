@@ -1,5 +1,6 @@
-// Parses arbitrary bytes as a received request and as a received response. The input sits in
-// a heap block of exactly its size, so AddressSanitizer reports any read past its end.
+// Parses arbitrary bytes as a received request and as a received response, frames them as a
+// connection would, and decides on their admission. The input sits in a heap block of exactly
+// its size, so AddressSanitizer reports any read past its end.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -7,6 +8,8 @@
 
 #include "http/http_request.h"
 #include "http/http_response.h"
+#include "http/request_admission.h"
+#include "http/request_framer.h"
 
 namespace {
 
@@ -68,12 +71,44 @@ void CheckResponse(const std::string& input) {
     CheckHeaders(response.GetHeaders(), input);
 }
 
+/// Every request handed out has CR LF line ends only, the status line version is well formed,
+/// and a request whose Host names no local name is never admitted.
+void CheckFramingAndAdmission(const std::string& input) {
+    CRequestFramer framer;
+    const std::size_t half = input.size() / 2;
+    framer.Append(input.data(), half);
+    framer.Append(input.data() + half, input.size() - half);
+    const CLocalNames names("10.1.2.3", "plotroom");
+    while (framer.HasWholeRequest()) {
+        const std::string request = framer.TakeRequest();
+        Check(!request.empty());
+        for (std::size_t i = 0; i < request.size(); ++i) {
+            if (request[i] == '\n') Check(i > 0 && request[i - 1] == '\r');
+        }
+        CHttpRequest parsed;
+        parsed.Parse(request.data(), static_cast<int>(request.size()));
+        const std::string version = StatusLineVersion(parsed.GetVersion());
+        Check(version.size() == 8 && version.compare(0, 5, "HTTP/") == 0);
+        const AdmissionVerdict verdict = AdmitRequest(parsed, names);
+        if (verdict.admission == Admission::Admitted) {
+            for (const auto& header : parsed.GetHeaders()) {
+                if (header.first == "Host") {
+                    Check(!header.second.empty());
+                }
+            }
+        } else {
+            Check(!parsed.GetHeaders().empty());
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
     CheckRequest(input);
     CheckResponse(input);
+    CheckFramingAndAdmission(input);
     // The raw block itself, not a copy, so reads beyond `size` hit the redzone.
     CHttpRequest raw;
     raw.Parse(reinterpret_cast<const char*>(data), static_cast<int>(size));

@@ -132,7 +132,7 @@ bool CConnectionHandler::Answer(CPageServer& pageServer, const std::string& byte
                                 int& idleAllowance) {
     CHttpRequest request;
     request.Parse(bytes.data(), static_cast<int>(bytes.size()));
-    CHttpResponse response(request.GetVersion());
+    CHttpResponse response(StatusLineVersion(request.GetVersion()));
     std::string method = ToUpperAscii(request.GetMethod());
     std::string connection = ToUpperAscii(request.GetHeader("Connection"));
 
@@ -162,10 +162,7 @@ bool CConnectionHandler::Answer(CPageServer& pageServer, const std::string& byte
 void CConnectionHandler::AnswerOverlongRequest(const std::string& bytes) {
     CHttpRequest request;
     request.Parse(bytes.data(), static_cast<int>(bytes.size()));
-    // The block was cut anywhere: trust its version only when it looks like one.
-    std::string version = request.GetVersion();
-    if (version.size() > 8 || version.compare(0, 5, "HTTP/") != 0) version = "HTTP/1.1";
-    CHttpResponse response(version);
+    CHttpResponse response(StatusLineVersion(request.GetVersion()));
     response.SetStatus(431, "");
     response.SetHeader("Connection", "Close");
     response.SetHeader("Server", "tavrin/1.0");

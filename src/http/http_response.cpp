@@ -14,6 +14,14 @@ const std::string kCrLf = "\r\n";
 
 }  // namespace
 
+std::string StatusLineVersion(const std::string& requestVersion) {
+    auto isDigit = [](char byte) { return byte >= '0' && byte <= '9'; };
+    const bool wellFormed =
+        requestVersion.size() == 8 && requestVersion.compare(0, 5, "HTTP/") == 0 &&
+        isDigit(requestVersion[5]) && requestVersion[6] == '.' && isDigit(requestVersion[7]);
+    return wellFormed ? requestVersion : "HTTP/1.1";
+}
+
 CHttpResponse::CHttpResponse(const std::string& version)
     : m_body(std::ios::out | std::ios::binary), m_version(version) {}
 

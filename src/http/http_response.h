@@ -11,6 +11,10 @@
 
 class CHttpSocket;
 
+/// The version a response to a request of `requestVersion` carries: the request's own when it
+/// reads "HTTP/" digit "." digit, else "HTTP/1.1", so a request never shapes the status line.
+std::string StatusLineVersion(const std::string& requestVersion);
+
 class CHttpResponse {
 public:
     /// `version` is the request's, written at the start of the status line.

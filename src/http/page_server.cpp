@@ -13,6 +13,7 @@
 #include "http/http_date.h"
 #include "http/http_request.h"
 #include "http/http_response.h"
+#include "http/request_admission.h"
 #include "http/request_path.h"
 #include "pages/page_command.h"
 #include "pages/page_context.h"
@@ -21,6 +22,8 @@
 #include "platform/clock.h"
 #include "platform/file_time.h"
 #include "platform/program.h"
+#include "platform/socket_system.h"
+#include "platform/stored_name.h"
 #include "text/ascii_case.h"
 #include "text/url_coding.h"
 
@@ -35,8 +38,17 @@ const char* const kCannotExitPage = "/_cannot_exit.html";
 constexpr std::int64_t kFileLifetimeSeconds = 31536000;  // 365 days
 constexpr std::size_t kCopyPieceBytes = 1024;
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
+const char* const kForeignHostLine =
+    "Refused the request for %1: its Host %2 is not this computer.";
+const char* const kCrossSiteLine = "Refused the request for %1 sent on behalf of another site: %2";
+
+const std::string& ThisComputerName() {
+    static const std::string name = [] {
+        std::string hostName;
+        if (!platform::SocketSystem::System().HostName(hostName)) hostName.clear();
+        return hostName;
+    }();
+    return name;
 }
 
 std::string ParameterOf(const CHttpRequest& request, const std::string& name) {
@@ -120,13 +132,13 @@ const CommandFailure* CommandFailureOf(const CTavrinException& failure) {
 
 }  // namespace
 
-CPageServer::CPageServer(CPageContext& context) : m_context(context) {}
+CPageServer::CPageServer(CPageContext& context)
+    : m_context(context), m_localNames(context.GetPageVariable("ip-address"), ThisComputerName()) {}
 
 void CPageServer::Get(CHttpRequest& request, CHttpResponse& response) {
-    std::string referer = request.GetHeader("Referer");
+    if (!Admit(request, response)) return;
     std::string page = request.GetPath();
     request.GetParameters()["current-date"] = CurrentDate();
-    bool trusted = IsTrustedOrigin(referer);
     if (!page.empty() && page[0] == '/') page.erase(0, 1);
 
     std::string query = request.GetQuery();
@@ -143,7 +155,7 @@ void CPageServer::Get(CHttpRequest& request, CHttpResponse& response) {
         AnswerModuleCheck(request, response);
         return;
     }
-    RunCommand(page, trusted, request, response);
+    RunCommand(page, request, response);
     if (page == ToLowerAscii(m_context.ModuleConfig().GetExitPage())) {
         ServeExitPage(request, response);
         return;
@@ -151,15 +163,17 @@ void CPageServer::Get(CHttpRequest& request, CHttpResponse& response) {
     ServePage(request, response);
 }
 
-bool CPageServer::IsTrustedOrigin(const std::string& referer) {
-    if (referer.empty()) return true;
-    if (Contains(referer, "http://localhost") || Contains(referer, "http://127.0.0.1")) {
-        return true;
-    }
-    return Contains(referer, m_context.GetPageVariable("ip-address"));
+bool CPageServer::Admit(const CHttpRequest& request, CHttpResponse& response) {
+    const AdmissionVerdict verdict = AdmitRequest(request, m_localNames);
+    if (verdict.admission == Admission::Admitted) return true;
+    engine_log::Log(Line::Optional,
+                    verdict.admission == Admission::ForeignHost ? kForeignHostLine : kCrossSiteLine,
+                    request.GetPath(), verdict.evidence);
+    response.SetStatus(403, "");
+    return false;
 }
 
-void CPageServer::RunCommand(const std::string& page, bool trusted, CHttpRequest& request,
+void CPageServer::RunCommand(const std::string& page, CHttpRequest& request,
                              CHttpResponse& response) {
     CCommand command;
     if (!m_context.ModuleConfig().FindCommand(page, &command)) return;
@@ -197,10 +211,9 @@ void CPageServer::RunCommand(const std::string& page, bool trusted, CHttpRequest
     }
     engine_log::Log(Line::Optional, failure->logFormat, command.name, values[0], values[1],
                     values[2]);
-    if (trusted) {
-        response.Reset();
-        request.SetPath(failure->page);
-    }
+    // Only requests from the engine's own pages are admitted: each is sent to the error page.
+    response.Reset();
+    request.SetPath(failure->page);
 }
 
 void CPageServer::ServeExitPage(CHttpRequest& request, CHttpResponse& response) {
@@ -284,5 +297,8 @@ std::string CPageServer::FileLocation(const CHttpRequest& request) const {
         if (byte == '/') byte = separator;
     }
     if (!path.empty() && path[0] == separator) path.erase(0, 1);
-    return m_context.ModuleConfig().GetModuleDirectory() + separator + "www" + separator + path;
+    const std::string www = m_context.ModuleConfig().GetModuleDirectory() + separator + "www";
+    // Pages are told from files by name: a file met under an alias would escape that rule.
+    if (!platform::IsStoredName(www, path)) return std::string();
+    return www + separator + path;
 }

@@ -1,8 +1,11 @@
 #pragma once
 /// Answers the GET requests of one connection: module files, template pages, pages bound to a
-/// printer command, the exit page and the module check page. Keeps nothing between requests.
+/// printer command, the exit page and the module check page, to this workstation's own browser
+/// only. Keeps nothing between requests.
 
 #include <string>
+
+#include "http/request_admission.h"
 
 class CHttpRequest;
 class CHttpResponse;
@@ -16,16 +19,17 @@ public:
     void Get(CHttpRequest& request, CHttpResponse& response);
 
 private:
-    bool IsTrustedOrigin(const std::string& referer);
-    void RunCommand(const std::string& page, bool trusted, CHttpRequest& request,
-                    CHttpResponse& response);
+    /// False, with the response filled, when the request is refused.
+    bool Admit(const CHttpRequest& request, CHttpResponse& response);
+    void RunCommand(const std::string& page, CHttpRequest& request, CHttpResponse& response);
     void ServeExitPage(CHttpRequest& request, CHttpResponse& response);
     void AnswerModuleCheck(CHttpRequest& request, CHttpResponse& response);
     void ServePage(CHttpRequest& request, CHttpResponse& response);
     void ServeFile(CHttpRequest& request, CHttpResponse& response);
     /// Where the request's path lies below the module's "www" folder; empty when the path
-    /// would leave it.
+    /// would leave it or names its file by an alias of the stored name.
     std::string FileLocation(const CHttpRequest& request) const;
 
     CPageContext& m_context;
+    const CLocalNames m_localNames;
 };

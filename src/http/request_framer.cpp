@@ -12,6 +12,16 @@ constexpr std::size_t kBareBlankLineBytes = 2;
 
 bool IsBlank(char byte) { return byte == ' ' || byte == '\t'; }
 
+std::string WithCrLfLineEnds(const std::string& bytes) {
+    std::string framed;
+    framed.reserve(bytes.size() + bytes.size() / 16);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) framed += '\r';
+        framed += bytes[i];
+    }
+    return framed;
+}
+
 }  // namespace
 
 std::size_t CRequestFramer::EndOfFirstRequest() const {
@@ -35,7 +45,7 @@ bool CRequestFramer::IsOverlong() const {
 std::string CRequestFramer::TakeRequest() {
     std::size_t end = EndOfFirstRequest();
     if (end == std::string::npos) return std::string();
-    std::string request = m_pending.substr(0, end);
+    std::string request = WithCrLfLineEnds(m_pending.substr(0, end));
     m_pending.erase(0, end);
     return request;
 }
@@ -43,7 +53,7 @@ std::string CRequestFramer::TakeRequest() {
 std::string CRequestFramer::TakeAll() {
     std::string all;
     all.swap(m_pending);
-    return all;
+    return WithCrLfLineEnds(all);
 }
 
 std::size_t CRequestFramer::RoomLeft() const {

@@ -2,6 +2,8 @@
 /// Cuts the bytes received on one connection into whole requests: a request is everything up
 /// to and including the blank line (CR LF CR LF, or LF LF) that ends its header block. Bytes after
 /// it wait for the next request, so pipelined requests are answered one by one and in order.
+/// Requests are handed out with every bare LF line end made CR LF, the only line end the
+/// request parser knows.
 
 #include <cstddef>
 #include <string>

@@ -4,21 +4,21 @@
 #include <cstddef>
 #include <string>
 
-inline char ToLowerAscii(char byte) {
-    return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
+inline char ToLowerAscii(char ch) {
+    return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch - 'A' + 'a') : ch;
 }
 
-inline char ToUpperAscii(char byte) {
-    return (byte >= 'a' && byte <= 'z') ? static_cast<char>(byte - 'a' + 'A') : byte;
+inline char ToUpperAscii(char ch) {
+    return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
 }
 
 inline std::string ToLowerAscii(std::string text) {
-    for (char& byte : text) byte = ToLowerAscii(byte);
+    for (char& ch : text) ch = ToLowerAscii(ch);
     return text;
 }
 
 inline std::string ToUpperAscii(std::string text) {
-    for (char& byte : text) byte = ToUpperAscii(byte);
+    for (char& ch : text) ch = ToUpperAscii(ch);
     return text;
 }
 

@@ -118,6 +118,17 @@ TEST_F(ConnectionTest, HandlerAnswersEveryRequestItReadsInOrder) {
          {}},
         {"unknown method", {"BREW /x HTTP/1.1\r\n\r\n"}, {"HTTP/1.1 501"}, {}},
         {"header block too long", {overlong}, {"HTTP/1.1 431"}, {"Connection: Close\r\n"}},
+        // Lines ended by LF alone: the version must not swallow the header block.
+        {"bare line feeds",
+         {"GET /MainMenu.html HTTP/1.0\nConnection: Keep-Alive\n\n"
+          "GET /logo.gif HTTP/1.1\nConnection: close\n\n"},
+         {"HTTP/1.0 200", "HTTP/1.1 200"},
+         {"Pragma: no-cache\r\n", "menu", "GIF89a"}},
+        {"no version", {"GET /MainMenu.html\r\n\r\n"}, {"HTTP/1.1 404"}, {}},
+        {"a version that is not one",
+         {"GET /MainMenu.html <b>x</b>\r\n\r\n"},
+         {"HTTP/1.1 200"},
+         {"menu"}},
     };
     for (const Case& c : cases) {
         ScriptedSocket socket(c.chunks);

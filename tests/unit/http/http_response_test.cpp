@@ -147,3 +147,23 @@ TEST(HttpResponseTest, ParsesWhatTheProbeReads) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HttpResponseTest, StatusLineCarriesOnlyAWellFormedVersion) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"HTTP/1.1", "HTTP/1.1"},
+        {"HTTP/1.0", "HTTP/1.0"},
+        {"HTTP/2.0", "HTTP/2.0"},
+        {"", "HTTP/1.1"},
+        {"HTTP/1.1\nHost: x\n\n", "HTTP/1.1"},
+        {"HTTP/11", "HTTP/1.1"},
+        {"http/1.1", "HTTP/1.1"},
+        {"HTTP/1.x", "HTTP/1.1"},
+        {"HTTP/1.10", "HTTP/1.1"},
+        {"<script>", "HTTP/1.1"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StatusLineVersion(c.first), c.second) << c.first;
+}
+
+}  // namespace
