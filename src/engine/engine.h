@@ -63,7 +63,6 @@ public:
     /// What the server's connections are handed instead of the engine.
     CPageContext& PageContext() { return m_pageContext; }
     CStopFlag& StopFlag() { return m_stopFlag; }
-    int LiveConnectionCount() const { return m_connections.Count(); }
 
 private:
     std::unique_ptr<CModuleConfig> m_moduleConfig;

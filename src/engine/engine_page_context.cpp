@@ -23,4 +23,6 @@ CPrinterPort* CEnginePageContext::PrinterPort() { return m_engine.GetPrinterPort
 
 CStopFlag& CEnginePageContext::StopFlag() { return m_engine.StopFlag(); }
 
-int CEnginePageContext::LiveConnectionCount() { return m_engine.LiveConnectionCount(); }
+int CEnginePageContext::LiveConnectionCount() { return m_requestingConnections.load(); }
+
+void CEnginePageContext::CountRequestingConnection(int delta) { m_requestingConnections += delta; }

@@ -2,6 +2,8 @@
 /// The engine as its connections see it. A separate object rather than a base class of the
 /// engine, so that the engine's own virtual slots keep their order.
 
+#include <atomic>
+
 #include "pages/page_context.h"
 
 class CEngine;
@@ -19,7 +21,9 @@ public:
     CPrinterPort* PrinterPort() override;
     CStopFlag& StopFlag() override;
     int LiveConnectionCount() override;
+    void CountRequestingConnection(int delta) override;
 
 private:
     CEngine& m_engine;
+    std::atomic<int> m_requestingConnections{0};
 };

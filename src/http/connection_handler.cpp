@@ -60,6 +60,7 @@ void CConnectionHandler::Run() {
         pageServer = std::make_unique<CPageServer>(m_context);
     }
     ServeConnection(*pageServer);
+    if (m_countedIn) m_context.CountRequestingConnection(-1);
     try {
         m_socket.Close();
     } catch (CInvalidHttpSocket* caught) {
@@ -93,6 +94,7 @@ void CConnectionHandler::ServeConnection(CPageServer& pageServer) {
                 char buffer[kReceiveBytes];
                 int received = m_socket.Receive(buffer, sizeof buffer);
                 if (received > 0) {
+                    CountIn();
                     framer.Append(buffer, static_cast<std::size_t>(received));
                     requestDeadline = platform::MillisecondsNow() + kRequestCompletionMilliseconds;
                     continue;
@@ -108,6 +110,12 @@ void CConnectionHandler::ServeConnection(CPageServer& pageServer) {
             keepGoing = false;
         }
     }
+}
+
+void CConnectionHandler::CountIn() {
+    if (m_countedIn) return;
+    m_context.CountRequestingConnection(+1);
+    m_countedIn = true;
 }
 
 bool CConnectionHandler::ReadRestOfRequest(CPageServer& pageServer, CRequestFramer& framer,

@@ -31,6 +31,10 @@ private:
     bool Answer(CPageServer& pageServer, const std::string& bytes, int& idleAllowance);
     void AnswerOverlongRequest(const std::string& bytes);
 
+    /// Counts this connection in with the context once its first request begins.
+    void CountIn();
+
     CPageContext& m_context;
     CHttpSocket& m_socket;
+    bool m_countedIn = false;
 };

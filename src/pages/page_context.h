@@ -29,8 +29,12 @@ public:
     /// Null while the engine has no printer port.
     virtual CPrinterPort* PrinterPort() = 0;
     virtual CStopFlag& StopFlag() = 0;
-    /// Connections accepted and not yet reclaimed, this one included.
+    /// Connections that have begun a request and not yet ended, this one included. A
+    /// connection a browser opens ahead of need and never uses does not count.
     virtual int LiveConnectionCount() = 0;
+    /// A connection counts itself in (+1) when its first request begins and out (-1) when it
+    /// ends.
+    virtual void CountRequestingConnection(int delta) = 0;
 };
 
 /// Holds the context's lock for one scope, so no path can leave it taken.

@@ -397,6 +397,44 @@ class DemoBrowserTest:
         c.equal("status: error code for a channel that cannot be opened",
                 self.text_of("#error"), "20")
 
+    def engine_log_text(self):
+        text = ""
+        for log in glob_logs(self.installation):
+            with open(log, encoding="latin-1") as lines:
+                text += lines.read()
+        return text
+
+    def check_other_site_cannot_drive_the_engine(self):
+        """A page of another site in the same browser: its hidden images and its link into the
+        engine are refused, and no printer command runs."""
+        c = self.checks
+        commands_before = self.engine_log_text().count("(Command ")
+        site = OtherSite(self.base)
+        try:
+            self.browser.open(site.url)
+            c.check("another site's images settle",
+                    wait_until(lambda: self.browser.run_script(
+                        "return Array.from(document.images).every(i => i.complete);")))
+            log = wait_until(lambda: self.engine_log_text().count(
+                "Refused the request for /Status.html sent on behalf of another site") >= 2)
+            c.check("another site's hidden images are refused, with and without a referrer", log,
+                    "the engine's log has fewer than two refusal lines for /Status.html")
+            c.equal("another site's images run no printer command",
+                    self.engine_log_text().count("(Command "), commands_before)
+            if self.follow("#poison"):
+                c.check("the link leads into the engine",
+                        wait_until(lambda: self.browser.current_url().startswith(self.base)))
+                # An empty 403: the browser shows its own error page, not the engine's page.
+                c.check("another site's link into the engine is refused",
+                        self.browser.find("#greeting") is None and "HTTP ERROR 403" in (
+                            self.browser.run_script("return document.body.innerText;") or ""))
+            self.save_screenshot("other-site.png")
+        finally:
+            site.close()
+        self.browser.open(self.base + "MainMenu.html")
+        c.equal("the engine's own pages still open afterwards", self.browser.title(),
+                "Plotara maintenance - main menu")
+
     def check_browser_launch(self):
         if self.wine or not os.path.exists(self.browser_record):
             print("SKIP browser launch: the engine opened no browser", flush=True)
@@ -409,10 +447,7 @@ class DemoBrowserTest:
 
     def connections_closed(self):
         """True when the engine's log shows every connection's thread finished."""
-        text = ""
-        for log in glob_logs(self.installation):
-            with open(log, encoding="latin-1") as lines:
-                text += lines.read()
+        text = self.engine_log_text()
         return (text.count("Thread for CConnectionHandler started") ==
                 text.count("Thread for CConnectionHandler finished"))
 
@@ -474,12 +509,48 @@ class DemoBrowserTest:
             if self.follow("#status-link"):
                 self.check_status()
                 self.follow("#main-menu")
+            self.check_other_site_cannot_drive_the_engine()
             self.check_exit()
         except (OSError, WebDriverError) as error:
             self.checks.check("browser session", False, str(error))
         finally:
             self.stop()
         return self.checks
+
+
+class OtherSite:
+    """Another web site on another loopback address, whose page reaches into the engine the
+    way a hostile page would: hidden images that ask for a command page, with and without a
+    referrer, and a link whose query tries to put markup into an engine page."""
+
+    def __init__(self, engine_base):
+        import http.server
+        page = (
+            "<html><head><title>Another site</title></head><body>"
+            f"<img src='{engine_base}Status.html?via=image'>"
+            f"<img referrerpolicy='no-referrer' src='{engine_base}Status.html?via=hidden'>"
+            f"<a id='poison' href='{engine_base}Choices.html?colour=red&printer=%3Cb%3Epoisoned%3C/b%3E'>"
+            "a link</a></body></html>").encode()
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html")
+                self.send_header("Content-Length", str(len(page)))
+                self.end_headers()
+                self.wfile.write(page)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.2", 0), Handler)
+        self.url = f"http://127.0.0.2:{self.server.server_address[1]}/attack.html"
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
 
 
 def glob_logs(installation):

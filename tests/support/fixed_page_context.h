@@ -2,6 +2,7 @@
 // A page context without an engine: a real re-entrant lock over a page variable table, a
 // module configuration the test fills in, a stop flag and a connection count it sets.
 
+#include <atomic>
 #include <string>
 #include <utility>
 
@@ -42,11 +43,14 @@ public:
     CPrinterPort* PrinterPort() override { return nullptr; }
     CStopFlag& StopFlag() override { return stopFlag; }
     int LiveConnectionCount() override { return liveConnections; }
+    void CountRequestingConnection(int delta) override { countedConnections += delta; }
 
     CModuleConfig moduleConfig;
     TextMap pageVariables;
     CStopFlag stopFlag;
     int liveConnections = 1;
+    /// What connection handlers counted in and out: zero again once each has ended.
+    std::atomic<int> countedConnections{0};
     /// How deep the calling thread holds the lock (only meaningful on that thread).
     int lockDepth = 0;
 

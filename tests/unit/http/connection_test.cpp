@@ -139,6 +139,7 @@ TEST_F(ConnectionTest, HandlerAnswersEveryRequestItReadsInOrder) {
             EXPECT_NE(socket.wire.find(part), std::string::npos) << c.name << ": " << part;
         }
         EXPECT_EQ(socket.closes, 1) << c.name;
+        EXPECT_EQ(m_context.countedConnections.load(), 0) << c.name << ": counted out again";
     }
     EXPECT_EQ(m_context.lockDepth, 0);
 }
