@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -112,34 +110,6 @@ TEST_F(PageServerTest, FailedCommandSendsTheRequestToTheErrorPage) {
         EXPECT_EQ(response.GetStatus(), 200) << referer;
         EXPECT_EQ(response.GetBodyBytes(), "io page error=20") << referer;
     }
-}
-
-TEST_F(PageServerTest, RefusesOtherSitesBeforeAnythingRuns) {
-    engine_log::SetLoggingToFile(true);
-    for (const char* headers :
-         {"Host: rebound.example\r\n", "Referer: http://elsewhere.invalid/attack.html\r\n",
-          "Sec-Fetch-Site: cross-site\r\n"}) {
-        for (const char* page : {"/Status.html", "/Exit.html", "/logo.gif"}) {
-            const std::string request =
-                std::string("GET ") + page + " HTTP/1.1\r\n" + headers + "\r\n";
-            CHttpResponse& response = Serve(request);
-            EXPECT_EQ(response.GetStatus(), 403) << request;
-            EXPECT_EQ(response.GetBodyBytes(), "") << request;
-            EXPECT_FALSE(m_context.stopFlag.IsSet()) << request;
-        }
-    }
-    engine_log::SetLoggingToFile(false);
-    std::ifstream file(m_folder.PathOf("test.log"), std::ios::binary);
-    const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(log.find("(Command"), std::string::npos) << "no command ran";
-    EXPECT_NE(log.find("Refused the request for /Status.html: its Host rebound.example is not "
-                       "this computer."),
-              std::string::npos)
-        << log;
-    EXPECT_NE(log.find("Refused the request for /logo.gif sent on behalf of another site: "
-                       "cross-site"),
-              std::string::npos)
-        << log;
 }
 
 TEST_F(PageServerTest, ExitPageStopsOnlyTheLastConnection) {
