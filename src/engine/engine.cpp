@@ -9,6 +9,7 @@
 #include "http/listener.h"
 #include "http/object_factory.h"
 #include "http/win_http_socket.h"
+#include "pages/printer_port.h"
 #include "platform/program.h"
 #include "platform/socket_library.h"
 #include "platform/socket_system.h"
@@ -65,9 +66,6 @@ void CEngine::CollectSystemInfo(TextMap&) {}
 
 // Filled by the proxy-bypass layer; until then every proxy setting is accepted.
 bool CEngine::CheckProxyBypass() { return true; }
-
-// Filled by the product-number layer: asks the printer for its model and checks support.
-void CEngine::ReadProductNumber() {}
 
 // Filled by the browser-launch layer.
 void CEngine::LaunchBrowser() {}

@@ -55,8 +55,8 @@ public:
     const TextMap& GetInstalledModules() const { return m_installedModules; }
     const TextMap& GetSupportedProducts() const { return m_supportedProducts; }
     const CModuleConfig* GetModuleConfig() const { return m_moduleConfig.get(); }
-    /// Null: printer commands are not part of the engine yet.
-    CPrinterPort* GetPrinterPort() const { return nullptr; }
+    /// Null until the configuration is loaded.
+    CPrinterPort* GetPrinterPort() const { return m_printerPort.get(); }
     /// The page variable table itself; only while the engine lock is held.
     TextMap& PageVariables() { return m_pageVariables; }
 
@@ -64,7 +64,11 @@ public:
     CPageContext& PageContext() { return m_pageContext; }
     CStopFlag& StopFlag() { return m_stopFlag; }
 
+    CObjectFactory& ObjectFactory() { return m_objectFactory; }
+
 private:
+    // Shared with a port opener that overran its wait at start-up, which may still close it.
+    std::shared_ptr<CPrinterPort> m_printerPort;
     std::unique_ptr<CModuleConfig> m_moduleConfig;
     std::string m_startAddress;
     std::string m_installationDirectory;

@@ -7,6 +7,7 @@
 #include "base/tavrin_exception.h"
 #include "config/params_file.h"
 #include "engine/engine.h"
+#include "pages/printer_port.h"
 #include "platform/registry.h"
 
 using engine_log::Line;
@@ -110,6 +111,7 @@ void CEngine::LoadConfiguration() {
     if (startPage.empty()) startPage = m_moduleConfig->GetDefaultStartPage();
     engine_log::Log(Line::Forced, "start-page = %1", startPage);
     SetStartAddress(startPage, true);
-    // The printer port is built here from m_printerType, m_printerName and m_printerAddress
-    // once printer commands are part of the engine.
+
+    m_printerPort = std::make_shared<CPrinterPort>();
+    m_printerPort->SetUpFrom(m_printerType, m_printerName, m_printerAddress);
 }

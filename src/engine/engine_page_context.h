@@ -18,7 +18,10 @@ public:
     std::string GetPageVariable(const std::string& name) override;
     TextMap& PageVariables() override;
     const CModuleConfig& ModuleConfig() override;
+    std::string InstallationDirectory() override;
     CPrinterPort* PrinterPort() override;
+    void CollectSystemInfo(TextMap& table) override;
+    std::unique_ptr<CWinThread> NewThread(CRunnable& runnable) override;
     CStopFlag& StopFlag() override;
     int LiveConnectionCount() override;
     void CountRequestingConnection(int delta) override;

@@ -1,10 +1,11 @@
 #include "pages/page_command.h"
 
-#include "base/tavrin_exception.h"
+#include "pages/command_run.h"
+#include "pages/page_context.h"
 
-void RunPageCommand(CPageContext& /*context*/, const CCommand& /*command*/,
-                    TextMap& /*requestParameters*/, TextMap& /*responseVariables*/) {
-    // The engine has no printer port yet, so no command can reach a printer: the page reports
-    // the port as one that cannot be opened.
-    throw new CCannotOpenPrinterPort;
+void RunPageCommand(CPageContext& context, const CCommand& command, TextMap& requestParameters,
+                    TextMap& responseVariables) {
+    CCommandRun run(context, context.ModuleConfig(), command, context.PrinterPort(),
+                    context.PageVariables(), requestParameters, responseVariables);
+    run.Run();
 }

@@ -3,13 +3,16 @@
 /// the module configuration, the printer port, the stop flag and the live connection count.
 /// Handed down to every connection instead of the engine itself.
 
+#include <memory>
 #include <string>
 
 #include "text/text_map.h"
 
 class CModuleConfig;
 class CPrinterPort;
+class CRunnable;
 class CStopFlag;
+class CWinThread;
 
 class CPageContext {
 public:
@@ -26,8 +29,14 @@ public:
     virtual TextMap& PageVariables() = 0;
 
     virtual const CModuleConfig& ModuleConfig() = 0;
+    /// The directory of the engine's program, without a trailing separator.
+    virtual std::string InstallationDirectory() = 0;
     /// Null while the engine has no printer port.
     virtual CPrinterPort* PrinterPort() = 0;
+    /// Fills `table` with the workstation's system information.
+    virtual void CollectSystemInfo(TextMap& table) = 0;
+    /// A new thread object for `runnable`, not yet started, from the process-wide factory.
+    virtual std::unique_ptr<CWinThread> NewThread(CRunnable& runnable) = 0;
     virtual CStopFlag& StopFlag() = 0;
     /// Connections that have begun a request and not yet ended, this one included. A
     /// connection a browser opens ahead of need and never uses does not count.

@@ -23,7 +23,8 @@ const char* const kTcpParams =
     "Module:merrow\r\nStart-page:Status.html\r\n";
 const char* const kModuleXml =
     "<?xml version=\"1.0\"?>\n<module>\n  <SMM-version>2.1</SMM-version>\n"
-    "  <default-start-page>Welcome.html</default-start-page>\n</module>\n";
+    "  <default-start-page>Welcome.html</default-start-page>\n"
+    "  <prod-number-file>id.prn</prod-number-file>\n</module>\n";
 
 class EngineStartup : public ::testing::Test {
 protected:
@@ -32,6 +33,7 @@ protected:
     void InstallMerrow() {
         install.WriteRegistry({{{"merrow", "merrow module"}}, {{"Q6683A", "merrow"}}});
         install.WriteModuleXml("merrow module", kModuleXml);
+        install.WriteFile("merrow module/vw/id.prn", "ID?\r\n");
     }
 
     /// Runs the engine through its start-up: to its end when start-up fails, or until it
@@ -59,7 +61,9 @@ TEST_F(EngineStartup, LogsThePrinterAndModuleChosenAndDeletesTheParamsFile) {
     EXPECT_THAT(RunAndReadLog(),
                 ElementsAre("printer name = Plotara 500 in room 4", "printer type = ip",
                             "printer address = 127.0.0.2", "module = merrow",
-                            "module directory = merrow module", "start-page = Status.html"));
+                            "module directory = merrow module", "start-page = Status.html",
+                            "Ignoring that the ip channel 127.0.0.2 used cannot be opened while "
+                            "retrieving the product number."));
     EXPECT_FALSE(install.Exists("params"));
 
     const std::vector<std::string> names = install.LogFileNames();
@@ -70,13 +74,16 @@ TEST_F(EngineStartup, LogsThePrinterAndModuleChosenAndDeletesTheParamsFile) {
 TEST_F(EngineStartup, ParamsWithoutModuleStartTheDefaultModuleEvenWhenNotListed) {
     InstallMerrow();
     install.WriteModuleXml(kDefaultDirectory, kModuleXml);
+    install.WriteFile(std::string(kDefaultDirectory) + "/vw/id.prn", "ID?\r\n");
     install.WriteParams("Name:\nUSB\nDriver:USB001\n");
 
     EXPECT_THAT(RunAndReadLog(),
                 ElementsAre("printer name = ", "printer type = usb", "printer address = USB001",
                             "module = (default - brenna)",
                             "module directory = (default - orvik plotara 310ps 320ps 350ps)",
-                            "start-page = Welcome.html"));
+                            "start-page = Welcome.html",
+                            "Ignoring that the usb channel USB001 used cannot be opened while "
+                            "retrieving the product number."));
     EXPECT_FALSE(install.Exists("params"));
 }
 

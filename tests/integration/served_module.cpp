@@ -13,6 +13,7 @@ const char* const kModuleXml =
     "  <exit-page>Exit.html</exit-page>\n"
     "  <log-to-file>yes</log-to-file>\n"
     "  <default-start-page>Main.html</default-start-page>\n"
+    "  <prod-number-file>id.prn</prod-number-file>\n"
     "  <commands>\n"
     "    <command>\n"
     "      <name>status</name>\n"
@@ -37,6 +38,7 @@ void InstallServedModule(Installation& install, const std::string& module,
     const std::string www = directory + "/www/";
     install.WriteRegistry({{{module, directory}}, {{"Q6683A", module}}});
     install.WriteModuleXml(directory, kModuleXml);
+    install.WriteFile(directory + "/vw/id.prn", "ID?\r\n");
     install.WriteFile(www + "Main.html",
                       Page("module=[[display module]];prtaddr=[[display prtaddr]];"
                            "ip=[[display ip-address]];date=[[display current-date]];"

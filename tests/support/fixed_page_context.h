@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/stop_flag.h"
+#include "base/win_thread.h"
 #include "config/module_config.h"
 #include "pages/page_context.h"
 #include "platform/reentrant_lock.h"
@@ -40,12 +41,25 @@ public:
     }
     TextMap& PageVariables() override { return pageVariables; }
     const CModuleConfig& ModuleConfig() override { return moduleConfig; }
-    CPrinterPort* PrinterPort() override { return nullptr; }
+    std::string InstallationDirectory() override { return installationDirectory; }
+    CPrinterPort* PrinterPort() override { return printerPort; }
+    void CollectSystemInfo(TextMap& table) override {
+        for (const auto& entry : systemInformation) table[entry.first] = entry.second;
+        ++systemInfoCollections;
+    }
+    std::unique_ptr<CWinThread> NewThread(CRunnable& runnable) override {
+        return std::make_unique<CWinThread>(&runnable);
+    }
     CStopFlag& StopFlag() override { return stopFlag; }
     int LiveConnectionCount() override { return liveConnections; }
     void CountRequestingConnection(int delta) override { countedConnections += delta; }
 
     CModuleConfig moduleConfig;
+    std::string installationDirectory = ".";
+    CPrinterPort* printerPort = nullptr;
+    /// What CollectSystemInfo hands out, and how often it was asked.
+    TextMap systemInformation;
+    int systemInfoCollections = 0;
     TextMap pageVariables;
     CStopFlag stopFlag;
     int liveConnections = 1;
