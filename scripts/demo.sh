@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the engine and the printer simulator if needed, lays out a demo installation under the
 # build tree, starts a simulated network printer on 127.0.0.2:9100 and runs the engine there:
-# the native engine, or with --wine the Windows engine under Wine. Prints the address to open
-# and serves until the module's exit page is opened; then prints the engine's log and leaves
-# the installation in place to look at.
+# the native engine, or with --wine the Windows engine under Wine. The printer names itself an
+# "orvik plotara 530", answers its status, echoes what the system information page sends and
+# takes its bytes at about 1 MB a second, so a firmware transfer can be watched. Prints the
+# addresses to open and serves until the module's exit page is opened; then prints the
+# engine's log and leaves the installation in place to look at.
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
 cd "$VELKOR_ROOT"
@@ -35,19 +37,42 @@ else
     use_wine_prefix "$VELKOR_ROOT/build/windows"
     start_wine
 fi
+printer_model="orvik plotara 530"
 installed=$("$LAY_INSTALLATION" "$install" --target "$lay_target" --fresh \
     --program-file "$program" --folder log --copy modules/brenna "$module_dir" \
     --params 'Name:Demo plotter\r\nTCP\r\nIP: 127.0.0.2\r\nPort: 9100\r\nModule:brenna\r\n' \
     --reg-delete "$key" --reg-string "$key" PATH '{installation}' \
     --reg-string "$key\\SMM" brenna "$module_dir" \
     --reg-string "$key\\ProdNumbers" Q1251A brenna \
-    --reg-string "$key\\ProdNumbers" Q1252A brenna)
+    --reg-string "$key\\ProdNumbers" Q1252A brenna \
+    --reg-string "$key\\ProdNumbers" "$printer_model" brenna)
 command=("$installed")
 [ "$target" = windows ] && command=("$WINE64" "$installed")
 
+# Percent-encodes a text for a query, byte by byte.
+url_encode() {
+    local LC_ALL=C text=$1 encoded="" c i
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        case "$c" in
+            [A-Za-z0-9._~/-]) encoded+=$c ;;
+            *) encoded+=$(printf '%%%02X' "'$c") ;;
+        esac
+    done
+    printf '%s' "$encoded"
+}
+
 echo "== demo installation: $install"
+# A firmware file large enough to watch its transfer for a few seconds.
+firmware="$install/firmware/demo-8mb.fmw"
+mkdir -p "$install/firmware"
+head -c $((8 << 20)) /dev/urandom >"$firmware"
+firmware_as_seen=$firmware
+[ "$target" = windows ] && firmware_as_seen="Z:${firmware//\//\\}"
 rm -f "$install/printer.ready"
 build/native/tools/printer_simulator/printer_simulator --tcp 127.0.0.2 \
+    --product Q1251A "$printer_model" \
+    --status 'CODE=10001\r\nDISPLAY="READY"\r\nONLINE=TRUE' --echo --read-rate $((1 << 20)) \
     --record "$install/printer-received.bin" --ready "$install/printer.ready" \
     --max-seconds 86400 >"$install/printer.log" 2>&1 &
 printer=$!
@@ -61,6 +86,9 @@ engine_serves_or_ended() { ! kill -0 "$engine" 2>/dev/null || engine_answers; }
 if wait_until 120 engine_serves_or_ended && kill -0 "$engine" 2>/dev/null; then
     echo "== the engine serves: open http://127.0.0.1:8190/MainMenu.html"
     echo "   (its own start address is in the log below); open Exit.html to stop it"
+    query="file-to-send=$(url_encode "$firmware_as_seen")&abs=1"
+    echo "== a firmware transfer of 8 MB with its progress bar:"
+    echo "   http://127.0.0.1:8190/Firmware.html?$query"
 fi
 status=0
 wait "$engine" || status=$?

@@ -164,6 +164,30 @@ TEST(PrinterSimulatorProgramTest, AStalledPrinterTakesLittleUntilItReadsAgain) {
     close(fd);
 }
 
+TEST(PrinterSimulatorProgramTest, APacedPrinterTakesItsTimeAndStillIdentifiesItself) {
+    const long rate = 100000;
+    const CSimulatorProcess simulator({"--tcp", "127.0.0.39", "--port", "0", "--read-rate",
+                                       std::to_string(rate), "--product", "Q1251A",
+                                       "orvik plotara 530"});
+    const int fd = ConnectTo(simulator.Place());
+    ASSERT_GE(fd, 0);
+    const std::string job = std::string(150000, 'x') + "\x1b%-12345X@PJL INFO ID\r\n";
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t sent = 0;
+    while (sent < job.size()) {
+        const ssize_t count = send(fd, job.data() + sent, job.size() - sent, MSG_NOSIGNAL);
+        ASSERT_GT(count, 0);
+        sent += static_cast<std::size_t>(count);
+    }
+    const std::string expected = "Q1251A PLOTARA MODEL:orvik plotara 530 (A0)\r\n";
+    EXPECT_EQ(ReadSome(fd, expected.size()), expected);
+    // The answer comes only once every byte before the request has been taken at the rate.
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(1000 * 150000 / rate - 10));
+    EXPECT_EQ(simulator.Recorded(job.size()), job);
+    close(fd);
+}
+
 TEST(PrinterSimulatorProgramTest, ServesAPtyThatKeepsItsSettingsBetweenUsers) {
     const CSimulatorProcess simulator({"--pty", "--answer", "ID", "PLOTARA"});
     const std::string slave = simulator.Place();

@@ -1,15 +1,21 @@
 """Drives the demo module in a real headless Chromium against a running engine.
 
 Lays out an installation through the harness's lay_installation (program, registry entries, the
-demo module, a params file for a network printer on a loopback address), starts the engine there, and walks the pages the way a user would:
-the main menu with every value the engine fills, the choices page and back, the status page, and
-the exit page, first refused while another connection is live, then served, after which the
-engine must end. Prints PASS or FAIL per check and exits non-zero on any failure.
+demo module, a params file for a network printer on a loopback address), starts a simulated
+printer at that address and the engine there, and walks the pages the way a user would: the main
+menu with every value the engine fills (the printer's identity from its answer at start-up), the
+choices page and back, the status page with the printer's answer, a test job and the system
+information that the engine fills in before they are sent, a firmware file sent with a live
+progress bar, the status page again once the printer is switched off, and the exit page, first
+refused while another connection is live, then served, after which the engine must end. Prints
+PASS or FAIL per check and exits non-zero on any failure.
 """
 
 import argparse
 import datetime
 import os
+import random
+import re
 import shutil
 import signal
 import socket
@@ -17,6 +23,7 @@ import subprocess
 import sys
 import threading
 import time
+import urllib.parse
 import xml.etree.ElementTree as ElementTree
 
 from webdriver_client import WebDriverClient, WebDriverError
@@ -27,6 +34,18 @@ MODULE_DIR = "orvik plotara 310ps 320ps 350ps"
 PRINTER_NAME = "Demo plotter"
 # A loopback address where no simulated printer of another test listens.
 PRINTER_ADDRESS = "127.0.0.231"
+PRODUCT_NUMBER = "Q1251A"
+PRINTER_MODEL = "orvik plotara 530"
+PRINTER_STATUS = 'CODE=10001\\r\\nDISPLAY="READY"\\r\\nONLINE=TRUE'
+# Slow enough that the firmware transfer below takes a few seconds and its bar can be watched.
+PRINTER_BYTES_PER_SECOND = 1 << 20
+FIRMWARE_BYTES = 3 << 20
+# The workstation values that the system information job asks the printer to echo.
+SYSTEM_INFO_NAMES = [
+    "OS-Name", "OS-Version", "OS-Service-Pack", "OS-Environment", "OS-Code", "OS-Language",
+    "Driver-Name", "Driver-Version", "Dat-Version", "RIP-Name", "RIP-Build-Number",
+    "RIP-Build-Date", "Web-Browser-Name", "Web-Browser-Version",
+]
 INSTALLATION_KEY = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter"
 BROWSER_KEY = "HKEY_CLASSES_ROOT\\http\\shell\\open\\command"
 # Guards against a hang only: every wait ends as soon as what it waits for has happened.
@@ -175,6 +194,49 @@ class LiveConnection:
         self._socket.close()
 
 
+class PrinterSimulator:
+    """The printer at PRINTER_ADDRESS, port 9100: it names its product number and model when the
+    engine asks at start-up, answers the status request, echoes the lines the system
+    information job asks it to, takes its bytes at PRINTER_BYTES_PER_SECOND and records them."""
+
+    def __init__(self, program, folder):
+        self.program = program
+        self.record = os.path.join(folder, "printer-received.bin")
+        self.ready = os.path.join(folder, "printer.ready")
+        self.output_path = os.path.join(folder, "printer-output.txt")
+        self.process = None
+        self.output = None
+
+    def start(self):
+        for path in (self.record, self.ready):
+            if os.path.exists(path):
+                os.remove(path)
+        self.output = open(self.output_path, "wb")
+        self.process = subprocess.Popen(
+            [self.program, "--tcp", PRINTER_ADDRESS, "--product", PRODUCT_NUMBER, PRINTER_MODEL,
+             "--status", PRINTER_STATUS, "--echo", "--read-rate", str(PRINTER_BYTES_PER_SECOND),
+             "--record", self.record, "--ready", self.ready, "--max-seconds", "3600"],
+            stdin=subprocess.DEVNULL, stdout=self.output, stderr=subprocess.STDOUT)
+        wait_until(lambda: os.path.exists(self.ready) or self.process.poll() is not None)
+        return self.process.poll() is None and os.path.exists(self.ready)
+
+    def received(self):
+        try:
+            with open(self.record, "rb") as record:
+                return record.read()
+        except OSError:
+            return b""
+
+    def stop(self):
+        """Switches the printer off: nothing listens at its address any more."""
+        if self.process is not None and self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+        if self.output is not None:
+            self.output.close()
+            self.output = None
+
+
 class DemoBrowserTest:
     def __init__(self, options):
         self.options = options
@@ -186,6 +248,7 @@ class DemoBrowserTest:
         self.engine = None
         self.driver_process = None
         self.browser = None
+        self.printer = PrinterSimulator(options.printer_simulator, self.installation)
 
     # -- installation --------------------------------------------------------------------------
 
@@ -209,6 +272,7 @@ class DemoBrowserTest:
             "--reg-delete", key, "--reg-string", key, "PATH", "{installation-as-seen}",
             "--reg-string", key + "\\SMM", MODULE_NAME, MODULE_DIR,
             "--reg-string", key + "\\ProdNumbers", "Q1251A", MODULE_NAME,
+            "--reg-string", key + "\\ProdNumbers", PRINTER_MODEL, MODULE_NAME,
             "--reg-string", BROWSER_KEY, "@", browser_command,
         ]
         # The Wine environment comes from the caller (scripts/lib/common.sh use_wine_prefix).
@@ -261,6 +325,7 @@ class DemoBrowserTest:
         self.browser.set_window_size(1024, 1200)
 
     def stop(self):
+        self.printer.stop()
         if self.browser is not None:
             try:
                 self.browser.quit()
@@ -317,6 +382,9 @@ class DemoBrowserTest:
             "troubleshoot-url": self.module_setting("troubleshoot-url"),
             "current-os": "win",
             "favourite": favourite,
+            "prod-number": PRODUCT_NUMBER,
+            "prod-name": PRINTER_MODEL,
+            "display-name": "Orvik Plotara 530",
         }
         for name, value in expected.items():
             c.equal(f"main menu shows {name}", self.text_of(f"[id='{name}']"), value)
@@ -387,15 +455,135 @@ class DemoBrowserTest:
 
     def check_status(self):
         c = self.checks
-        # Nothing listens at the printer's address, so the status command cannot open its
+        c.equal("status: page", self.page_name(), "Status.html")
+        c.equal("status: title", self.browser.title(), "Plotara maintenance - printer status")
+        # The printer's CR LF line ends reach the page unchanged; the browser shows them as LF.
+        c.equal("status: shows the printer's answer", self.text_of("#status-answer"),
+                PRINTER_STATUS.replace("\\r\\n", "\n"))
+
+    def check_test_job(self):
+        c = self.checks
+        label = "Proof & check, 100%"
+        self.browser.run_script("document.getElementById('label').value = arguments[0];", label)
+        before = len(self.printer.received())
+        if not self.follow("#test-job-send"):
+            return
+        c.equal("test job: page", self.page_name(), "TestJobSent.html")
+        c.equal("test job: the page says it was sent, with the label",
+                self.text_of("#test-job-label"), label)
+        # The engine filled in the job from its page variables and the request before sending.
+        filled = re.compile(
+            rb"@PJL COMMENT printer=(.*)\r\n@PJL COMMENT module=(.*) version=(.*)\r\n"
+            rb"@PJL COMMENT date=(.*)\r\n@PJL COMMENT label=(.*)\r\n")
+        job = b""
+
+        def job_arrived():
+            nonlocal job
+            job = self.printer.received()[before:]
+            return b"@PJL EOJ" in job
+
+        c.check("test job: the printer received it", wait_until(job_arrived))
+        found = filled.search(job)
+        seen = tuple(v.decode("latin-1") for v in found.groups()) if found else None
+        today = {
+            (datetime.datetime.now(datetime.timezone.utc) + datetime.timedelta(minutes=m))
+            .strftime("%m/%d/%Y") for m in (-5, 0, 5)
+        }
+        date = seen[3] if seen and seen[3] in today else "today's date"
+        c.equal("test job: printer, module, version, date and label filled in", seen,
+                (PRINTER_NAME, MODULE_NAME, self.module_setting("SMM-version"), date, label))
+        c.check("test job: no tag left in what the printer received", b"[[" not in job, repr(job))
+
+    def check_system_info(self):
+        c = self.checks
+        c.equal("system information: page", self.page_name(), "SystemInfo.html")
+        text = self.text_of("#system-info") or ""
+        lines = [line.split("=", 1) for line in text.split("\n")]
+        c.equal("system information: the printer echoed every value, in order",
+                [line[0] for line in lines], [f"@PJL ECHO {name}" for name in SYSTEM_INFO_NAMES])
+        echoed = {line[0]: line[1] for line in lines if len(line) == 2}
+        # The one value that is the same on every workstation; it shows that the engine's
+        # system information reached the job before it was sent.
+        c.equal("system information: OS-Name", echoed.get("@PJL ECHO OS-Name"),
+                "Microsoft Windows")
+
+    def firmware_progress_shown(self):
+        """The percentage and the transfer state the firmware page shows."""
+        percent, status = self.browser.run_script(
+            "return [document.getElementById('progress-percent').textContent,"
+            " document.getElementById('transfer-status').textContent];")
+        try:
+            return int(percent), status
+        except ValueError:
+            return None, status
+
+    def check_firmware(self):
+        c = self.checks
+        firmware = random.Random(2003).randbytes(FIRMWARE_BYTES)
+        path = os.path.join(self.installation, "firmware-test.fmw")
+        with open(path, "wb") as file:
+            file.write(firmware)
+        as_seen = windows_path(path) if self.wine else path
+        query = urllib.parse.urlencode({"file-to-send": as_seen, "abs": "1"})
+        self.browser.open(f"{self.base}Firmware.html?{query}")
+        c.equal("firmware: page", self.browser.title(), "Plotara maintenance - firmware update")
+        c.equal("firmware: the page offers the file of the query",
+                self.browser.run_script("return document.getElementById('file-to-send').value;"),
+                as_seen)
+        if not self.follow("#firmware-start"):
+            return
+        midway = None
+
+        def ended():
+            nonlocal midway
+            percent, status = self.firmware_progress_shown()
+            if midway is None and status == "sending" and percent is not None and 0 < percent < 100:
+                midway = percent
+                self.save_screenshot("firmware-midway.png")
+            return status in ("done", "error")
+
+        c.check("firmware: the transfer ends", wait_until(ended, interval=0.1))
+        self.save_screenshot("firmware-end.png")
+        c.check("firmware: the bar stood between 0 and 100 % while sending", midway is not None)
+        c.equal("firmware: the bar ends at 100 % and done", self.firmware_progress_shown(),
+                (100, "done"))
+        c.equal("firmware: the bar is full",
+                self.browser.run_script(
+                    "return document.getElementById('progress-bar').style.width;"), "100%")
+        c.equal("firmware: the page reports the file received", self.text_of("#firmware-result"),
+                f"The printer {PRINTER_NAME} has received the file {as_seen}.")
+        c.check("firmware: the printer received the file byte for byte",
+                wait_until(lambda: self.printer.received().endswith(firmware)),
+                f"{len(self.printer.received())} bytes recorded in all")
+
+    def check_printer_switched_off(self):
+        c = self.checks
+        self.printer.stop()
+        self.browser.open(self.base + "MainMenu.html")
+        if not self.follow("#status-link"):
+            return
+        # Nothing listens at the printer's address now, so the status command cannot open its
         # channel, and a request from the engine's own page gets the printer error page.
-        c.equal("status: page asked for", self.page_name(), "Status.html")
-        c.equal("status: printer error page", self.browser.title(),
+        c.equal("printer off: page asked for", self.page_name(), "Status.html")
+        c.equal("printer off: printer error page", self.browser.title(),
                 "Plotara maintenance - printer not reachable")
-        c.equal("status: error page shows the channel", self.text_of("#prttype"), "ip")
-        c.equal("status: error page shows the address", self.text_of("#prtaddr"), PRINTER_ADDRESS)
-        c.equal("status: error code for a channel that cannot be opened",
+        c.equal("printer off: error page shows the channel", self.text_of("#prttype"), "ip")
+        c.equal("printer off: error page shows the address", self.text_of("#prtaddr"),
+                PRINTER_ADDRESS)
+        c.equal("printer off: error code for a channel that cannot be opened",
                 self.text_of("#error"), "20")
+        # The firmware page shows the failed transfer in red, with what the error page said.
+        self.browser.open(self.base + "Firmware.html")
+        if not self.follow("#firmware-start"):
+            return
+        c.check("printer off: the firmware transfer fails",
+                wait_until(lambda: self.firmware_progress_shown()[1] == "error"))
+        c.equal("printer off: the firmware page says why", self.text_of("#firmware-result"),
+                "The file was not sent: printer not reachable (error 20).")
+        bar_colour = self.browser.run_script(
+            "return getComputedStyle(document.getElementById('progress-bar')).backgroundColor;")
+        c.equal("printer off: the firmware bar turns red", bar_colour, "rgb(204, 0, 0)")
+        self.save_screenshot("firmware-printer-off.png")
 
     def engine_log_text(self):
         text = ""
@@ -492,6 +680,8 @@ class DemoBrowserTest:
         if not self.lay_out():
             return self.checks
         try:
+            if not self.checks.check("printer simulator starts", self.printer.start()):
+                return self.checks
             if not self.start_engine():
                 return self.checks
             self.start_browser()
@@ -509,6 +699,14 @@ class DemoBrowserTest:
             if self.follow("#status-link"):
                 self.check_status()
                 self.follow("#main-menu")
+            if self.follow("#test-job-link"):
+                self.check_test_job()
+                self.follow("#main-menu")
+            if self.follow("#system-info-link"):
+                self.check_system_info()
+                self.follow("#main-menu")
+            self.check_firmware()
+            self.check_printer_switched_off()
             self.check_other_site_cannot_drive_the_engine()
             self.check_exit()
         except (OSError, WebDriverError) as error:
@@ -566,6 +764,8 @@ def main():
     parser.add_argument("--engine", required=True, help="velkor or velkor.exe to install")
     parser.add_argument("--lay-installation", required=True,
                         help="the harness's installation builder (tests/harness)")
+    parser.add_argument("--printer-simulator", required=True,
+                        help="the Linux printer simulator (tools/printer_simulator)")
     parser.add_argument("--module", required=True, help="the demo module's folder")
     parser.add_argument("--installation", required=True, help="where to lay out the installation")
     parser.add_argument("--artefacts", required=True, help="where screenshots and logs go")

@@ -13,9 +13,10 @@ int Fail(const char* what) {
     return 1;
 }
 
-HANDLE CreateInstance(const SimulatorOptions& options, bool stalls) {
-    // A stalled printer offers the smallest buffer, so a writer's transfer stays pending.
-    const DWORD inbound = stalls ? 1 : 65536;
+HANDLE CreateInstance(const SimulatorOptions& options, bool slow) {
+    // A stalled or paced printer offers the smallest buffer, so a writer's transfer stays
+    // pending until the printer takes it.
+    const DWORD inbound = slow ? 1 : 65536;
     return CreateNamedPipeA(options.pipeName.c_str(), PIPE_ACCESS_DUPLEX,
                             PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT,
                             PIPE_UNLIMITED_INSTANCES, 65536, inbound, 0, nullptr);
@@ -58,7 +59,7 @@ void ServeClient(HANDLE pipe, CPrinterBehaviour& behaviour) {
 }  // namespace
 
 int ServePipe(const SimulatorOptions& options, CPrinterBehaviour& behaviour) {
-    HANDLE current = CreateInstance(options, behaviour.Stalls());
+    HANDLE current = CreateInstance(options, behaviour.TakesSlowly());
     if (current == INVALID_HANDLE_VALUE)
         return Fail(("CreateNamedPipe " + options.pipeName).c_str());
     if (!SignalReady(options.readyPath, options.pipeName)) return Fail("ready file");
@@ -69,7 +70,7 @@ int ServePipe(const SimulatorOptions& options, CPrinterBehaviour& behaviour) {
         }
         // The next instance listens while this client is served, so a client that opens
         // the device right after the last one closed never finds the pipe busy.
-        HANDLE next = CreateInstance(options, behaviour.Stalls());
+        HANDLE next = CreateInstance(options, behaviour.TakesSlowly());
         if (next == INVALID_HANDLE_VALUE) return Fail("CreateNamedPipe");
         ServeClient(current, behaviour);
         DisconnectNamedPipe(current);

@@ -2,8 +2,18 @@
 
 #include <algorithm>
 #include <chrono>
-#include <map>
+#include <cstring>
 #include <thread>
+
+namespace {
+
+// Longer lines are not echoed; a printer's own command lines are far shorter.
+constexpr std::size_t kLongestEchoLine = 4096;
+// A paced printer takes at most a twentieth of a second's worth at a time, so a sender sees
+// the pace evenly and not in bursts.
+constexpr long kPaceSlicesPerSecond = 20;
+
+}  // namespace
 
 CPrinterBehaviour::CPrinterBehaviour(const SimulatorOptions& options, CByteRecord& record)
     : m_options(options), m_record(record) {
@@ -15,6 +25,8 @@ CPrinterBehaviour::CPrinterBehaviour(const SimulatorOptions& options, CByteRecor
 void CPrinterBehaviour::BeginConnection() {
     m_tail.clear();
     m_receivedInConnection = 0;
+    m_line.clear();
+    m_lineMayEcho = true;
 }
 
 void CPrinterBehaviour::StallBeforeReading() const {
@@ -32,37 +44,78 @@ void CPrinterBehaviour::DelayAnswer() const {
 }
 
 std::size_t CPrinterBehaviour::ReadAllowance(std::size_t bufferSize) const {
-    if (m_options.dropAfter < 0) return bufferSize;
+    std::size_t allowance = bufferSize;
+    if (m_options.readRate > 0) {
+        const auto slice =
+            static_cast<std::size_t>(std::max<long>(1, m_options.readRate / kPaceSlicesPerSecond));
+        allowance = std::min(allowance, slice);
+    }
+    if (m_options.dropAfter < 0) return allowance;
     const auto limit = static_cast<unsigned long long>(m_options.dropAfter);
     if (m_receivedInConnection >= limit) return 0;
     return static_cast<std::size_t>(
-        std::min<unsigned long long>(bufferSize, limit - m_receivedInConnection));
+        std::min<unsigned long long>(allowance, limit - m_receivedInConnection));
 }
 
-std::string CPrinterBehaviour::Receive(const char* data, std::size_t size) {
-    m_record.Append(data, size);
-    m_receivedInConnection += size;
-    if (m_longestTrigger == 0) return std::string();
+// The time a paced printer spends on bytes it has taken; waiting for the next ones comes on
+// top, so it never takes more than its rate.
+void CPrinterBehaviour::Pace(std::size_t size) const {
+    if (m_options.readRate <= 0 || size == 0) return;
+    const unsigned long long micros = static_cast<unsigned long long>(size) * 1000000ULL /
+                                      static_cast<unsigned long long>(m_options.readRate);
+    std::this_thread::sleep_for(std::chrono::microseconds(micros));
+}
 
-    const std::string text = m_tail + std::string(data, size);
-    // Answers go out in the order their triggers were completed.
-    std::multimap<std::size_t, const std::string*> drawn;
+void CPrinterBehaviour::FindTriggers(const std::string& text, DrawnAnswers& drawn) const {
     for (const auto& answer : m_options.answers) {
         const std::string& trigger = answer.first;
         for (std::size_t at = text.find(trigger); at != std::string::npos;
              at = text.find(trigger, at + 1)) {
             // Found before, when it lay wholly in the tail.
             if (at + trigger.size() <= m_tail.size()) continue;
-            drawn.emplace(at + trigger.size(), &answer.second);
+            drawn.emplace(at + trigger.size(), answer.second);
         }
     }
-    const std::size_t keep = std::min(text.size(), m_longestTrigger - 1);
+}
+
+void CPrinterBehaviour::FindEchoLines(const char* data, std::size_t size, std::size_t offset,
+                                      DrawnAnswers& drawn) {
+    const std::size_t prefixSize = std::strlen(kEchoPrefix);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (m_lineMayEcho) {
+            m_line += data[i];
+            const std::size_t compared = std::min(m_line.size(), prefixSize);
+            if (m_line.compare(0, compared, kEchoPrefix, compared) != 0 ||
+                m_line.size() > kLongestEchoLine) {
+                m_lineMayEcho = false;
+                m_line.clear();
+            }
+        }
+        if (data[i] != '\n') continue;
+        if (m_lineMayEcho && m_line.size() > prefixSize) drawn.emplace(offset + i + 1, m_line);
+        m_line.clear();
+        m_lineMayEcho = true;
+    }
+}
+
+std::string CPrinterBehaviour::Receive(const char* data, std::size_t size) {
+    Pace(size);
+    m_record.Append(data, size);
+    m_receivedInConnection += size;
+    if (m_longestTrigger == 0 && !m_options.echo) return std::string();
+
+    // Answers go out in the order their triggers (or echoed lines) were completed.
+    DrawnAnswers drawn;
+    const std::string text = m_tail + std::string(data, size);
+    FindTriggers(text, drawn);
+    if (m_options.echo) FindEchoLines(data, size, m_tail.size(), drawn);
+    const std::size_t keep = std::min(text.size(), m_longestTrigger > 0 ? m_longestTrigger - 1 : 0);
     m_tail = text.substr(text.size() - keep);
 
     if (m_options.silent) return std::string();
     std::string reply;
     for (const auto& entry : drawn) {
-        std::string answer = *entry.second;
+        std::string answer = entry.second;
         if (m_options.shortAnswer >= 0 &&
             answer.size() > static_cast<std::size_t>(m_options.shortAnswer)) {
             answer.resize(static_cast<std::size_t>(m_options.shortAnswer));

@@ -58,7 +58,7 @@ int ServePty(const SimulatorOptions& options, CPrinterBehaviour& behaviour) {
     behaviour.StallBeforeReading();
     char buffer[65536];
     for (;;) {
-        const ssize_t count = read(master, buffer, sizeof buffer);
+        const ssize_t count = read(master, buffer, behaviour.ReadAllowance(sizeof buffer));
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) return Fail("read pty");
         if (count == 0) {

@@ -37,6 +37,18 @@ public:
         value = Take();
         return true;
     }
+    /// A text with escapes, resolved; a trigger must not be empty.
+    bool TakeBytes(const std::string& option, bool emptyAllowed, std::string& bytes,
+                   std::string& error) {
+        std::string text;
+        if (!TakeValue(option, text, error)) return false;
+        if (!ResolveEscapes(text, bytes) || (bytes.empty() && !emptyAllowed)) {
+            error = option + " wants a" + (emptyAllowed ? "" : " non-empty") +
+                    " text with valid escapes, not \"" + text + "\"";
+            return false;
+        }
+        return true;
+    }
     bool TakeNumber(const std::string& option, long minimum, long& value, std::string& error) {
         std::string text;
         if (!TakeValue(option, text, error)) return false;
@@ -62,6 +74,20 @@ bool SetTransport(SimulatorOptions& options, SimulatorTransport transport, std::
     return true;
 }
 
+// The engine takes the first six characters as the product number and the model up to the
+// blank before the first "(" after "MODEL:", so anything else would come back changed.
+bool CheckProduct(const std::string& number, const std::string& model, std::string& error) {
+    if (number.size() != 6 || number.find_first_of(" \r\n") != std::string::npos) {
+        error = "--product wants a product number of six characters without blanks, not \"" +
+                number + "\"";
+    } else if (model.empty() || model.find_first_of("(\r\n") != std::string::npos) {
+        error = "--product wants a model name without \"(\" or line ends, not \"" + model + "\"";
+    } else {
+        return true;
+    }
+    return false;
+}
+
 bool CheckCombination(const SimulatorOptions& options, std::string& error) {
     if (options.help) return true;
     if (options.transport == SimulatorTransport::kNone) {
@@ -72,6 +98,10 @@ bool CheckCombination(const SimulatorOptions& options, std::string& error) {
         error = "--link needs --pty";
     } else if (options.transport != SimulatorTransport::kTcp && options.port != 9100) {
         error = "--port needs --tcp";
+    } else if (options.productNumber.empty() && options.productTrigger != kProductTrigger) {
+        error = "--product-trigger needs --product";
+    } else if (!options.answersStatus && options.statusTrigger != kStatusTrigger) {
+        error = "--status-trigger needs --status";
     } else {
         return true;
     }
@@ -79,6 +109,10 @@ bool CheckCombination(const SimulatorOptions& options, std::string& error) {
 }
 
 }  // namespace
+
+std::string ProductAnswer(const std::string& productNumber, const std::string& model) {
+    return productNumber + " PLOTARA MODEL:" + model + " (A0)\r\n";
+}
 
 bool ResolveEscapes(const std::string& text, std::string& bytes) {
     bytes.clear();
@@ -158,6 +192,21 @@ bool ParseSimulatorOptions(const std::vector<std::string>& arguments, SimulatorO
                 ok = false;
             }
             if (ok) options.answers.emplace_back(triggerBytes, answerBytes);
+        } else if (option == "--product") {
+            ok = cursor.TakeValue(option, options.productNumber, error) &&
+                 cursor.TakeValue(option, options.productModel, error) &&
+                 CheckProduct(options.productNumber, options.productModel, error);
+        } else if (option == "--product-trigger") {
+            ok = cursor.TakeBytes(option, false, options.productTrigger, error);
+        } else if (option == "--status") {
+            ok = cursor.TakeBytes(option, true, options.statusText, error);
+            options.answersStatus = ok;
+        } else if (option == "--status-trigger") {
+            ok = cursor.TakeBytes(option, false, options.statusTrigger, error);
+        } else if (option == "--echo") {
+            options.echo = true;
+        } else if (option == "--read-rate") {
+            ok = cursor.TakeNumber(option, 1, options.readRate, error);
         } else if (option == "--short") {
             ok = cursor.TakeNumber(option, 0, options.shortAnswer, error);
         } else if (option == "--delay") {
@@ -178,7 +227,15 @@ bool ParseSimulatorOptions(const std::vector<std::string>& arguments, SimulatorO
         }
         if (!ok) return false;
     }
-    return CheckCombination(options, error);
+    if (!CheckCombination(options, error)) return false;
+    if (!options.productNumber.empty()) {
+        options.answers.emplace_back(options.productTrigger,
+                                     ProductAnswer(options.productNumber, options.productModel));
+    }
+    if (options.answersStatus) {
+        options.answers.emplace_back(options.statusTrigger, options.statusText + "\r\n");
+    }
+    return true;
 }
 
 const char* SimulatorUsage() {
@@ -203,6 +260,22 @@ const char* SimulatorUsage() {
            "  --answer TRIGGER TEXT\n"
            "                     answer TEXT each time TRIGGER arrives (may repeat; escapes\n"
            "                     \\r \\n \\t \\\\ \\xHH)\n"
+           "  --product NUMBER MODEL\n"
+           "                     identify as a printer of the family when its identification\n"
+           "                     request (\"@PJL INFO ID\") arrives: answer\n"
+           "                     \"NUMBER PLOTARA MODEL:MODEL (A0)\" and CR LF; NUMBER has six\n"
+           "                     characters, MODEL no \"(\"\n"
+           "  --product-trigger TEXT\n"
+           "                     answer --product to TEXT instead (escapes as for --answer)\n"
+           "  --status TEXT      answer TEXT and CR LF when a status request\n"
+           "                     (\"@PJL INFO STATUS\") arrives (escapes as for --answer)\n"
+           "  --status-trigger TEXT\n"
+           "                     answer --status to TEXT instead\n"
+           "  --echo             answer every line that begins with \"@PJL ECHO\" with the line\n"
+           "                     itself, up to and including its LF\n"
+           "  --read-rate N      take at most N bytes a second, with the smallest receive\n"
+           "                     buffer, so a sender's progress can be watched; answers\n"
+           "                     still come\n"
            "  --short N          send only the first N bytes of each answer\n"
            "  --delay MS         wait MS milliseconds before answering or hanging up\n"
            "  --silent           never answer\n"

@@ -9,6 +9,13 @@
 /// How the simulated printer is reached.
 enum class SimulatorTransport { kNone, kTcp, kPty, kPipe };
 
+/// The printer family's requests for its identification and its status, which the demo
+/// module's command files send; --product and --status answer them unless told otherwise.
+inline constexpr char kProductTrigger[] = "@PJL INFO ID";
+inline constexpr char kStatusTrigger[] = "@PJL INFO STATUS";
+/// A line that begins so is answered with itself by an echoing printer (--echo).
+inline constexpr char kEchoPrefix[] = "@PJL ECHO";
+
 struct SimulatorOptions {
     SimulatorTransport transport = SimulatorTransport::kNone;
     /// Loopback address to listen on (TCP).
@@ -23,8 +30,21 @@ struct SimulatorOptions {
     std::string recordPath;
     /// File written once the printer is reachable; it holds the place to connect to.
     std::string readyPath;
-    /// Trigger texts and the answer each one draws, escapes already resolved.
+    /// Trigger texts and the answer each one draws, escapes already resolved; --product and
+    /// --status add theirs after those of --answer.
     std::vector<std::pair<std::string, std::string>> answers;
+    /// The product number and model that --product answers with; empty when not given.
+    std::string productNumber;
+    std::string productModel;
+    std::string productTrigger = kProductTrigger;
+    /// The status text that --status answers with, escapes resolved.
+    bool answersStatus = false;
+    std::string statusText;
+    std::string statusTrigger = kStatusTrigger;
+    /// Answer every line that begins with kEchoPrefix with the line itself.
+    bool echo = false;
+    /// Take at most this many bytes a second; 0 takes them as fast as they come.
+    long readRate = 0;
     /// Send only this many bytes of each answer; negative sends all.
     long shortAnswer = -1;
     /// Wait before answering, in milliseconds.
@@ -44,6 +64,10 @@ struct SimulatorOptions {
 
 /// Turns C-style escapes (\r \n \t \\ \xHH) into bytes; false on a malformed escape.
 bool ResolveEscapes(const std::string& text, std::string& bytes);
+
+/// The identification a printer of the family gives: the six-character product number,
+/// further text, "MODEL:", the model, a blank and a bracketed part, CR LF.
+std::string ProductAnswer(const std::string& productNumber, const std::string& model);
 
 /// Parses the arguments after the program name; on failure `error` says why.
 bool ParseSimulatorOptions(const std::vector<std::string>& arguments, SimulatorOptions& options,

@@ -67,7 +67,7 @@ int ServeTcp(const SimulatorOptions& options, CPrinterBehaviour& behaviour) {
     if (listener < 0) return Fail("socket");
     const int on = 1;
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (behaviour.Stalls()) {
+    if (behaviour.TakesSlowly()) {
         // Set before listening so the window offered to the sender is small from the start;
         // the system rounds it up to its minimum.
         const int smallest = 1;
