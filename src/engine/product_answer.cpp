@@ -1,5 +1,7 @@
 #include "engine/product_answer.h"
 
+#include "text/line_ends.h"
+
 namespace {
 
 constexpr std::size_t kShortAnswerLimit = 8;
@@ -7,11 +9,6 @@ constexpr std::size_t kProductNumberLength = 6;
 const char* const kModelMark = "MODEL:";
 const std::string kFamilyLower = "orvik plotara";
 const std::string kFamilyShown = "Orvik Plotara";
-
-std::string WithoutTrailingLineEnds(std::string text) {
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
-    return text;
-}
 
 }  // namespace
 

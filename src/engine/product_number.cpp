@@ -25,22 +25,14 @@ constexpr int kReadUntilSilence = -1;
 // The answer time-out in force, kept for the whole process.
 int g_answerTimeoutSeconds = kDefaultAnswerTimeoutSeconds;
 
-std::string WithPlatformSeparators(std::string path) {
-    const char separator = platform::PathSeparator();
-    for (char& c : path) {
-        if (c == '\\') c = separator;
-    }
-    return path;
-}
-
 }  // namespace
 
 void CEngine::ReadProductNumber() {
     const std::string fileName = m_moduleConfig->GetProductNumberFile();
     if (fileName.empty()) throw new CProdNumberFileDoesNotExist;
-    std::ifstream file(
-        WithPlatformSeparators(m_moduleConfig->GetModuleDirectory() + "\\vw\\" + fileName),
-        std::ios::in | std::ios::binary);
+    std::ifstream file(platform::WithPlatformSeparators(m_moduleConfig->GetModuleDirectory() +
+                                                        "\\vw\\" + fileName),
+                       std::ios::in | std::ios::binary);
     if (!file.is_open()) throw new CProdNumberFileDoesNotExist;
     std::stringstream answer(std::ios::in | std::ios::out | std::ios::binary);
 

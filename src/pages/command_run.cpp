@@ -15,18 +15,11 @@
 #include "pages/progress_monitor.h"
 #include "pages/template_processor.h"
 #include "platform/program.h"
+#include "text/line_ends.h"
 
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-std::string WithPlatformSeparators(std::string path) {
-    const char separator = platform::PathSeparator();
-    for (char& c : path) {
-        if (c == '\\') c = separator;
-    }
-    return path;
-}
 
 std::uint64_t FileSize(const std::string& path) {
     std::error_code error;
@@ -35,8 +28,8 @@ std::uint64_t FileSize(const std::string& path) {
 }
 
 /// Removes every CR and LF at the end, then cuts at the first NUL.
-std::string TrimmedAnswer(std::string text) {
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+std::string TrimmedAnswer(const std::string& answer) {
+    std::string text = WithoutTrailingLineEnds(answer);
     const std::size_t nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);
     return text;
@@ -100,8 +93,9 @@ void CCommandRun::Run() {
     } else {
         const std::string name = requested.empty() ? m_command.fileToSend : requested;
         path = m_module.GetModuleDirectory() + "\\vw\\" + name;
-        location = WithPlatformSeparators(path);
-        size = FileSize(WithPlatformSeparators(m_context.InstallationDirectory() + "\\" + path));
+        location = platform::WithPlatformSeparators(path);
+        size = FileSize(
+            platform::WithPlatformSeparators(m_context.InstallationDirectory() + "\\" + path));
     }
     m_responseVariables["file-to-send"] = path;
 

@@ -12,6 +12,10 @@ char PathSeparator();
 /// (Windows command-line rules on Windows; argv[0] on POSIX, which must be passed).
 std::string ProgramNameFromCommandLine(const char* argv0);
 
+/// `path` with every backslash made the platform's separator: the engine writes the paths of
+/// module files with backslashes.
+std::string WithPlatformSeparators(std::string path);
+
 /// Deletes a file; true when it was removed.
 bool DeleteFileAt(const std::string& path);
 
