@@ -25,9 +25,9 @@ enum class SocketWait { Ready, TimedOut, Failed };
 enum class NameLookup { Found, NotFound, Failed };
 enum class AcceptOutcome { Accepted, NothingPending, Failed };
 
-/// How much one send on a blocking socket may wait for. Windows sends the same either way.
-/// POSIX takes only what fits at once for WhatFits: a channel that waited for the socket to
-/// become writable must not then wait without a limit for a printer that stopped reading.
+/// How long one send may wait. All blocks until the system has taken everything. WhatFits
+/// never waits: it takes what fits at once and gives 0 when nothing does, so a printer
+/// that stopped reading cannot hold the sender beyond the time limit of its own wait.
 enum class SendMode { All, WhatFits };
 
 /// A socket address as the system lays it out: a 16-bit family code in host order, then
@@ -86,7 +86,9 @@ public:
     virtual SocketWait WaitReadable(SocketHandle socket, std::uint32_t milliseconds) = 0;
     virtual SocketWait WaitWritable(SocketHandle socket, std::uint32_t milliseconds) = 0;
 
-    /// Bytes handed to the system, or -1.
+    /// Bytes handed to the system, or -1. With WhatFits, 0 means that nothing fitted (the
+    /// socket would have blocked): no error, try again once WaitWritable says so. The socket
+    /// stays blocking for everything else.
     virtual int Send(SocketHandle socket, const char* data, int length, SendMode mode) = 0;
     /// Bytes received, 0 when the peer has closed, or -1.
     virtual int Receive(SocketHandle socket, char* buffer, int length) = 0;
@@ -94,6 +96,8 @@ public:
     /// Closes at once; the system's result (0, or -1 on failure).
     virtual int Close(SocketHandle socket) = 0;
     /// Sets linger on with `seconds`, so closing waits that long for unsent data, and closes.
+    /// With 0 the close is abortive: unsent data is dropped, the peer gets a reset, and the
+    /// call returns at once.
     virtual void LingerAndClose(SocketHandle socket, std::uint16_t seconds) = 0;
 
     /// The AppleTalk name look-up (SO_LOOKUP_NAME at SOL_APPLETALK) of object, type and zone,

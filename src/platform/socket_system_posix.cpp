@@ -142,6 +142,8 @@ public:
             sent = send(Descriptor(socket), data, static_cast<std::size_t>(length), flags);
         } while (sent < 0 && errno == EINTR);
         if (sent < 0) {
+            // Nothing fitted: not a failure, so the last error stays as it was.
+            if (mode == SendMode::WhatFits && (errno == EAGAIN || errno == EWOULDBLOCK)) return 0;
             RecordErrno();
             return -1;
         }

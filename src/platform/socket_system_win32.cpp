@@ -113,9 +113,28 @@ public:
         return Wait(socket, true, milliseconds);
     }
 
-    int Send(SocketHandle socket, const char* data, int length, SendMode) override {
+    int Send(SocketHandle socket, const char* data, int length, SendMode mode) override {
+        if (mode == SendMode::All) {
+            const int sent = send(Native(socket), data, length, 0);
+            return sent == SOCKET_ERROR ? -1 : sent;
+        }
+        // Winsock has no per-call flag for a send that must not wait, so the socket is
+        // non-blocking for this one send only. Nothing fitting is no failure: the last error
+        // is left as it was, as on POSIX.
+        const int previousError = WSAGetLastError();
+        u_long nonBlocking = 1;
+        if (ioctlsocket(Native(socket), FIONBIO, &nonBlocking) == SOCKET_ERROR) return -1;
         const int sent = send(Native(socket), data, length, 0);
-        return sent == SOCKET_ERROR ? -1 : sent;
+        const int error = sent == SOCKET_ERROR ? WSAGetLastError() : 0;
+        u_long blocking = 0;
+        ioctlsocket(Native(socket), FIONBIO, &blocking);
+        if (sent != SOCKET_ERROR) return sent;
+        if (error != WSAEWOULDBLOCK) {
+            WSASetLastError(error);
+            return -1;
+        }
+        WSASetLastError(previousError);
+        return 0;
     }
 
     int Receive(SocketHandle socket, char* buffer, int length) override {

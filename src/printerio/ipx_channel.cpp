@@ -46,7 +46,8 @@ bool CIpxChannel::AfterConnect(std::int32_t mode) {
     const char* message = spx_framing::kHandshake;
     int remaining = static_cast<int>(spx_framing::kHandshakeSize);
     while (remaining > 0) {
-        const int sent = Sockets().Send(Socket(), message, remaining, platform::SendMode::WhatFits);
+        // The handshake is tiny and must go whole: a send that may wait, unlike the write loop.
+        const int sent = Sockets().Send(Socket(), message, remaining, platform::SendMode::All);
         if (sent <= 0) {
             RecordSocketError();
             return false;

@@ -5,6 +5,7 @@
 namespace {
 
 constexpr std::uint16_t kCloseLingerSeconds = 60;
+constexpr std::uint16_t kCloseAtOnce = 0;
 
 int ClampToInt(std::uint32_t count) {
     return count > static_cast<std::uint32_t>(INT_MAX) ? INT_MAX : static_cast<int>(count);
@@ -16,9 +17,18 @@ CNetworkChannel::CNetworkChannel(const CChannelAddress& address, platform::Socke
                                  ErrorRules rules)
     : m_address(address), m_sockets(sockets), m_rules(rules) {}
 
-CNetworkChannel::~CNetworkChannel() {
-    if (m_socket != platform::kInvalidSocket)
-        m_sockets.LingerAndClose(m_socket, kCloseLingerSeconds);
+CNetworkChannel::~CNetworkChannel() { CloseSocket(); }
+
+void CNetworkChannel::CloseSocket() {
+    if (m_socket == platform::kInvalidSocket) return;
+    m_sockets.LingerAndClose(m_socket, m_writeFailed ? kCloseAtOnce : kCloseLingerSeconds);
+    m_socket = platform::kInvalidSocket;
+    m_writeFailed = false;
+}
+
+bool CNetworkChannel::TransferFailed() {
+    m_writeFailed = true;
+    return false;
 }
 
 bool CNetworkChannel::Open(std::int32_t mode) {
@@ -82,22 +92,31 @@ bool CNetworkChannel::SetTimeout(std::uint32_t milliseconds) {
 
 bool CNetworkChannel::SendAll(const char* data, std::uint32_t length) {
     std::uint32_t remaining = length;
+    // Trying the send first spares a wait on every piece while the printer keeps up.
+    bool waited = false;
     while (remaining > 0) {
         if (m_socket == platform::kInvalidSocket) {
             if (m_rules.invalidParameterRecorded) RecordError(kInvalidParameter);
             return false;
         }
-        const platform::SocketWait wait =
-            m_sockets.WaitWritable(m_socket, SendWaitSeconds() * 1000);
-        if (m_rules.errorRecordedAfterEveryWait) RecordSocketError();
-        if (wait != platform::SocketWait::Ready) return false;
         const int sent =
             m_sockets.Send(m_socket, data, ClampToInt(remaining), platform::SendMode::WhatFits);
         if (sent < 0) {
             RecordSocketError();
-            return false;
+            return TransferFailed();
         }
-        if (sent == 0) return false;
+        if (sent == 0) {
+            // Room was reported and still nothing fits: give up rather than spin past the
+            // limit.
+            if (waited) return TransferFailed();
+            const platform::SocketWait wait =
+                m_sockets.WaitWritable(m_socket, SendWaitSeconds() * 1000);
+            if (m_rules.errorRecordedAfterEveryWait) RecordSocketError();
+            if (wait != platform::SocketWait::Ready) return TransferFailed();
+            waited = true;
+            continue;
+        }
+        waited = false;
         const std::uint32_t count = static_cast<std::uint32_t>(sent);
         if (count >= remaining) break;
         data += count;
@@ -108,10 +127,7 @@ bool CNetworkChannel::SendAll(const char* data, std::uint32_t length) {
 
 bool CNetworkChannel::CreateSocket(platform::SocketFamily family, platform::SocketType type,
                                    platform::SocketProtocol protocol) {
-    if (m_socket != platform::kInvalidSocket) {
-        m_sockets.LingerAndClose(m_socket, kCloseLingerSeconds);
-        m_socket = platform::kInvalidSocket;
-    }
+    CloseSocket();
     m_socket = m_sockets.Create(family, type, protocol);
     if (m_socket == platform::kInvalidSocket) {
         RecordSocketError();

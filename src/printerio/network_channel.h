@@ -14,7 +14,8 @@ public:
     /// ERROR_INVALID_PARAMETER, which the IPX channel records for bad arguments.
     static constexpr std::uint32_t kInvalidParameter = 87;
 
-    /// Closes an open socket with a 60 s linger, so unsent data still has time to go out.
+    /// Closes an open socket with a 60 s linger, so a finished job still drains to the
+    /// printer; after a failed write at once (see CloseSocket).
     ~CNetworkChannel() override;
     CNetworkChannel(const CNetworkChannel&) = delete;
     CNetworkChannel& operator=(const CNetworkChannel&) = delete;
@@ -52,7 +53,8 @@ protected:
     virtual std::uint32_t SendWaitSeconds() = 0;
     virtual std::uint32_t ReceiveWaitSeconds() = 0;
 
-    /// The write loop: wait until writable, send the rest, until nothing remains.
+    /// The write loop: send what fits, and wait for room (up to the send wait) only when
+    /// nothing did, until nothing remains.
     bool SendAll(const char* data, std::uint32_t length);
     /// Creates the socket, closing one left by an earlier attempt; records a failure.
     bool CreateSocket(platform::SocketFamily family, platform::SocketType type,
@@ -67,6 +69,12 @@ protected:
     std::uint32_t TimeLimitSeconds() const { return m_timeLimitSeconds; }
 
 private:
+    /// Once a write has failed the printer is not taking the job, and the user waits for
+    /// the failure to be reported: the close drops what is left instead of lingering.
+    void CloseSocket();
+    /// Records a failed transfer for CloseSocket; false, for the write to return.
+    bool TransferFailed();
+
     CChannelAddress m_address;
     platform::SocketSystem& m_sockets;
     const ErrorRules m_rules;
@@ -74,4 +82,5 @@ private:
     platform::SocketAddress m_peer;  // length 0 until resolved
     std::uint32_t m_lastError = 0;
     std::uint32_t m_timeLimitSeconds = 10;
+    bool m_writeFailed = false;
 };

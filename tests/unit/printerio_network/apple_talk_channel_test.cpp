@@ -40,6 +40,7 @@ TEST_F(AppleTalkChannelTest, LooksUpTheLaserWriterInTheZoneAndConnectsToIt) {
     EXPECT_EQ(peer.bytes[5], 129);
     EXPECT_EQ(peer.length, 6u);
 
+    sockets.sendResults = {0};  // no room at first, so the write waits
     ASSERT_TRUE(channel.Write("job", 3));
     char buffer[8];
     std::uint32_t size = sizeof buffer;

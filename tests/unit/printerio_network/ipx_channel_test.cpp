@@ -125,15 +125,19 @@ TEST_F(IpxChannelTest, DataHeaderAndErrorCodes) {
     ASSERT_TRUE(OpenAfter(channel, {kOpened}));
     sockets.sent.clear();
     const std::string job(1024, 'J');
+    // No room at first for either: each wait is the IPX channel's own.
+    sockets.sendResults = {0};
     ASSERT_TRUE(channel.Write(job.data(), 1024));
+    sockets.sendResults = {0};
     ASSERT_TRUE(channel.Write("ab", 2));
     EXPECT_EQ(sockets.sent, kHeader + job + kHeader + "ab");
     EXPECT_EQ(sockets.writeWaitMilliseconds, (std::vector<std::uint32_t>{60000, 60000}));
 
     EXPECT_FALSE(channel.Write(nullptr, 1));
     EXPECT_EQ(channel.GetLastErrorCode(), 87u);
-    // Every wait before a send records the socket error, a ready one too.
+    // Every wait for room records the socket error, a ready one too.
     sockets.socketError = 10054;
+    sockets.sendResults = {0};
     EXPECT_TRUE(channel.Write("a", 1));
     EXPECT_EQ(channel.GetLastErrorCode(), 10054u);
     // Every failed read ends with 87, whatever the socket said.
@@ -142,6 +146,7 @@ TEST_F(IpxChannelTest, DataHeaderAndErrorCodes) {
     sockets.readWaits = {SocketWait::TimedOut};
     EXPECT_FALSE(channel.Read(buffer, size));
     EXPECT_EQ(channel.GetLastErrorCode(), 87u);
+    sockets.sendResults = {0};
     ASSERT_TRUE(channel.Write("a", 1));  // the socket's error once more
     sockets.receives = {std::nullopt};
     EXPECT_FALSE(channel.Read(buffer, size));

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "support/fake_socket_system.h"
 
@@ -87,36 +89,146 @@ TEST_F(TcpIpChannelTest, ModesAndOpeningFailures) {
     EXPECT_EQ(sockets.closed.back(), sockets.kSocket + 2);
 }
 
-TEST_F(TcpIpChannelTest, WriteLoop) {
-    auto channel = Channel("10.0.0.1");
-    EXPECT_FALSE(channel.Write("x", 1));  // not open
-    ASSERT_TRUE(channel.Open(0));
-    sockets.sendResults = {3, 4};
-    ASSERT_TRUE(channel.Write("abcdefghij", 10));
-    EXPECT_EQ(sockets.sends, (std::vector<std::string>{"abcdefghij", "defghij", "hij"}));
-    EXPECT_EQ(sockets.writeWaitMilliseconds, (std::vector<std::uint32_t>{10000, 10000, 10000}));
-    // Each send follows a wait, so none may then wait for room for all of the rest.
-    EXPECT_EQ(sockets.sendModes, std::vector<platform::SendMode>(3, platform::SendMode::WhatFits));
-    EXPECT_TRUE(channel.Write("", 0));
-    EXPECT_FALSE(channel.Write(nullptr, 4));
+// Records the linger of every close, which the shared fake keeps only for 60 s.
+class LingerRecorder : public fake::SocketSystem {
+public:
+    std::vector<std::uint16_t> lingers;
 
-    sockets.sent.clear();
-    sockets.sendResults = {2, 0};
-    EXPECT_FALSE(channel.Write("abcd", 4));
-    EXPECT_EQ(sockets.sent, "ab");
-    sockets.sendResults = {-1};
-    sockets.socketError = 10054;
-    EXPECT_FALSE(channel.Write("abcd", 4));
-    EXPECT_EQ(channel.GetLastErrorCode(), 10054u);
+    void LingerAndClose(platform::SocketHandle socket, std::uint16_t seconds) override {
+        lingers.push_back(seconds);
+        fake::SocketSystem::LingerAndClose(socket, seconds);
+    }
+};
 
-    sockets.writeWaits = {SocketWait::TimedOut, SocketWait::Failed};
-    sockets.socketError = 10060;
-    channel.SetTimeout(2500);
-    EXPECT_FALSE(channel.Write("abcd", 4));
-    EXPECT_FALSE(channel.Write("abcd", 4));
-    EXPECT_EQ(sockets.sends.size(), 6u);
-    EXPECT_EQ(sockets.writeWaitMilliseconds.back(), 2000u);  // whole seconds
-    EXPECT_EQ(channel.GetLastErrorCode(), 10054u);           // a failed wait records nothing here
+// One Write of "abcdefghij" after the scripted sends and waits, then the channel's close.
+// A send of 0 is one that found no room; the channel waits only then.
+TEST(TcpIpChannelWriteTest, SendsFirstWaitsOnlyForRoomAndClosesAtOnceAfterAFailure) {
+    using Sends = std::vector<std::string>;
+    using Waits = std::vector<std::uint32_t>;
+    struct Case {
+        const char* name;
+        std::deque<int> sendResults;
+        std::deque<SocketWait> writeWaits;
+        bool written;
+        Sends offered;
+        Waits waited;
+        std::string taken;
+        std::uint32_t error;
+        std::uint16_t linger;
+    };
+    const Case cases[] = {
+        {"everything fits", {}, {}, true, {"abcdefghij"}, {}, "abcdefghij", 0, 60},
+        {"partial sends, no wait while something fits",
+         {3, 4},
+         {},
+         true,
+         {"abcdefghij", "defghij", "hij"},
+         {},
+         "abcdefghij",
+         0,
+         60},
+        {"no room, then room",
+         {0},
+         {SocketWait::Ready},
+         true,
+         {"abcdefghij", "abcdefghij"},
+         {10000},
+         "abcdefghij",
+         0,
+         60},
+        {"a full limit for each stall after progress",
+         {0, 3, 0},
+         {SocketWait::Ready, SocketWait::Ready},
+         true,
+         {"abcdefghij", "abcdefghij", "defghij", "defghij"},
+         {10000, 10000},
+         "abcdefghij",
+         0,
+         60},
+        {"no room within the limit",
+         {4, 0},
+         {SocketWait::TimedOut},
+         false,
+         {"abcdefghij", "efghij"},
+         {10000},
+         "abcd",
+         0,
+         0},
+        {"the wait fails", {0}, {SocketWait::Failed}, false, {"abcdefghij"}, {10000}, "", 0, 0},
+        {"room reported, still nothing fits",
+         {0, 0},
+         {SocketWait::Ready},
+         false,
+         {"abcdefghij", "abcdefghij"},
+         {10000},
+         "",
+         0,
+         0},
+        {"the connection breaks",
+         {2, -1},
+         {},
+         false,
+         {"abcdefghij", "cdefghij"},
+         {},
+         "ab",
+         10054,
+         0},
+    };
+    for (const Case& c : cases) {
+        LingerRecorder sockets;
+        {
+            CTcpIpChannel channel(CChannelAddress("10.0.0.1", 0, 9), sockets);
+            ASSERT_TRUE(channel.Open(0)) << c.name;
+            sockets.sendResults = c.sendResults;
+            sockets.writeWaits = c.writeWaits;
+            sockets.socketError = 10054;
+            EXPECT_EQ(channel.Write("abcdefghij", 10), c.written) << c.name;
+            EXPECT_EQ(sockets.sends, c.offered) << c.name;
+            EXPECT_EQ(sockets.writeWaitMilliseconds, c.waited) << c.name;
+            EXPECT_EQ(sockets.sent, c.taken) << c.name;
+            EXPECT_EQ(channel.GetLastErrorCode(), c.error) << c.name;
+            // A send after a wait must not then wait for room for all of the rest.
+            EXPECT_EQ(sockets.sendModes, std::vector<platform::SendMode>(
+                                             c.offered.size(), platform::SendMode::WhatFits))
+                << c.name;
+            EXPECT_TRUE(sockets.lingers.empty()) << c.name;
+        }
+        EXPECT_EQ(sockets.lingers, std::vector<std::uint16_t>{c.linger}) << c.name;
+    }
+}
+
+TEST(TcpIpChannelWriteTest, OnlyAFailedTransferCutsTheClosingLinger) {
+    using Lingers = std::vector<std::uint16_t>;
+    LingerRecorder sockets;
+    {
+        CTcpIpChannel channel(CChannelAddress("10.0.0.1", 0, 9), sockets);
+        EXPECT_FALSE(channel.Write("x", 1));  // not open: nothing to close
+        ASSERT_TRUE(channel.Open(0));
+        EXPECT_FALSE(channel.Write(nullptr, 4));
+        EXPECT_TRUE(channel.Write("", 0));
+    }
+    EXPECT_EQ(sockets.lingers, Lingers{60});
+    {
+        CTcpIpChannel channel(CChannelAddress("10.0.0.1", 0, 9), sockets);
+        ASSERT_TRUE(channel.Open(0));
+        sockets.sendResults = {-1};
+        EXPECT_FALSE(channel.Write("abcd", 4));
+        // What follows a lost piece is no job the printer should wait for.
+        EXPECT_TRUE(channel.Write("abcd", 4));
+    }
+    EXPECT_EQ(sockets.lingers, (Lingers{60, 0}));
+    {
+        CTcpIpChannel channel(CChannelAddress("10.0.0.1", 0, 9), sockets);
+        ASSERT_TRUE(channel.Open(0));
+        sockets.sendResults = {0};
+        sockets.writeWaits = {SocketWait::TimedOut};
+        EXPECT_FALSE(channel.Write("abcd", 4));
+        // Opening again drops the failed connection at once; the new one starts afresh.
+        ASSERT_TRUE(channel.Open(0));
+        EXPECT_EQ(sockets.lingers, (Lingers{60, 0, 0}));
+        EXPECT_TRUE(channel.Write("abcd", 4));
+    }
+    EXPECT_EQ(sockets.lingers, (Lingers{60, 0, 0, 60}));
 }
 
 TEST_F(TcpIpChannelTest, ReadRuleAndClosing) {
@@ -162,6 +274,7 @@ TEST_F(TcpIpChannelTest, TimeLimitReachesBothWaitsInWholeSeconds) {
     for (const Case& c : cases) {
         sockets.writeWaitMilliseconds.clear();
         sockets.readWaitMilliseconds.clear();
+        sockets.sendResults = {0};  // no room at first, so the write waits
         sockets.receives = {std::string("x")};
         ASSERT_TRUE(channel.SetTimeout(c.limit));
         ASSERT_TRUE(channel.Write("a", 1));
