@@ -5,6 +5,7 @@
 #include "base/log.h"
 #include "base/tavrin_exception.h"
 #include "engine/startup_failure_table.h"
+#include "engine/system_info.h"
 #include "http/connection_handler_factory.h"
 #include "http/listener.h"
 #include "http/object_factory.h"
@@ -61,8 +62,9 @@ void CEngine::SetInstallationDirectory(const std::string& directory) {
     SetPageVariable("installation-directory", directory);
 }
 
-// Filled by the system-information layer (operating system, driver, RIP and browser details).
-void CEngine::CollectSystemInfo(TextMap&) {}
+void CEngine::CollectSystemInfo(TextMap& table) {
+    ::CollectSystemInfo(table, GetPageVariable("prod-name"));
+}
 
 // Filled by the proxy-bypass layer; until then every proxy setting is accepted.
 bool CEngine::CheckProxyBypass() { return true; }
