@@ -158,8 +158,8 @@ void CPrinterPort::SetProgress(int direction, std::int16_t value) {
     {
         std::lock_guard<std::mutex> hold(m_lock);
         auto* progress = ProgressOf(direction);
-        if (!progress) return;
-        progress->store(value);
+        // A send sets its progress after every piece; only a change is worth waking for.
+        if (!progress || progress->exchange(value) == value) return;
     }
     m_progressChanged.notify_all();
 }

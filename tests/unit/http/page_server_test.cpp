@@ -27,6 +27,7 @@ protected:
         m_folder.Write("module/www/MainMenu.html", "printer [[display prtname]]");
         m_folder.Write("module/www/Status.html", "status error=[[display error]]");
         m_folder.Write("module/www/_io.html", "io page error=[[display error]]");
+        m_folder.Write("module/vw/status.prn", "STATUS\r\n");
         m_folder.Write("module/www/Exit.html", "bye");
         m_folder.Write("module/www/_cannot_exit.html", "still in use");
         m_folder.Write("module/www/logo.gif", std::string("GIF89a\0\1", 8));
