@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "integration/http_client.h"
 #include "integration/running_engine.h"
 #include "integration/simulated_printer.h"
@@ -107,6 +109,29 @@ TEST_F(ProductNumber, SilentNetworkPrinterStopsStartUp) {
                 Contains(std::string("The ip channel ") + kPrinterAddress +
                          " used cannot be opened while retrieving the product number."));
     EXPECT_EQ(printer.Received(), "ID?\r\n");
+}
+
+TEST_F(ProductNumber, ParallelPrinterThatDoesNotAnswerIsOnlyLogged) {
+    Install("Q6683A");
+    // Wine reaches the pty through the prefix's LPT1, whose entry comes back afterwards; the
+    // native engine opens the pty itself.
+    const ProgramTarget& target = TargetUnderTest();
+    const std::string link = target.IsWine() ? target.WinePrefix() + "/dosdevices/lpt1" : "";
+    std::error_code none;
+    const std::filesystem::path before = std::filesystem::read_symlink(link, none);
+    const std::string pty = printer.StartOnPty(link, {"--silent"});
+    ASSERT_FALSE(pty.empty()) << "the pty printer did not start";
+    const std::string port = target.IsWine() ? "LPT1" : pty;
+    install.WriteParams("Name:x\r\nPARALLEL\r\nPort:" + port + "\r\nModule:ident\r\n");
+    EXPECT_TRUE(StartsServing());
+    EXPECT_THAT(install.LogMessages(),
+                Contains("Ignoring that the parallel channel " + port +
+                         " used cannot be used while retrieving the product number."));
+    EXPECT_EQ(printer.Received(), "ID?\r\n");
+    if (!link.empty()) {
+        std::filesystem::remove(link, none);
+        if (!before.empty()) std::filesystem::create_symlink(before, link, none);
+    }
 }
 
 TEST_F(ProductNumber, UnreachablePrinterIsOnlyLogged) {

@@ -15,12 +15,17 @@ public:
     /// Starts the simulator on `address`:9100 with the given options (e.g. "--answer",
     /// trigger, text); false when it did not become reachable.
     bool Start(const std::string& address, const std::vector<std::string>& options = {});
+    /// Starts it on a pty instead, a parallel port, made reachable at `link` when that is not
+    /// empty; returns the pty's path, or "" when it did not start.
+    std::string StartOnPty(const std::string& link, const std::vector<std::string>& options = {});
     /// Every byte received so far, over all connections.
     std::string Received() const;
     /// Waits until at least `count` bytes have arrived; false when `guardSeconds` pass first.
     bool WaitUntilReceived(std::size_t count, double guardSeconds = 30) const;
 
 private:
+    bool Run(std::vector<std::string> argv, const std::vector<std::string>& options);
+
     ScratchFolder m_folder;
     harness::BackgroundChild m_child;
 };
