@@ -39,6 +39,7 @@ void InstallServedModule(Installation& install, const std::string& module,
     install.WriteRegistry({{{module, directory}}, {{"Q6683A", module}}});
     install.WriteModuleXml(directory, kModuleXml);
     install.WriteFile(directory + "/vw/id.prn", "ID?\r\n");
+    install.WriteFile(directory + "/vw/status.prn", "STATUS?\r\n");
     install.WriteFile(www + "Main.html",
                       Page("module=[[display module]];prtaddr=[[display prtaddr]];"
                            "ip=[[display ip-address]];date=[[display current-date]];"
