@@ -1,13 +1,10 @@
 #include "config/module_config.h"
 
-#include <cstdio>
-#include <memory>
-
 #include "base/tavrin_exception.h"
+#include "base/whole_file.h"
 #include "platform/program.h"
 #include "text/ascii_case.h"
 #include "text/c_number.h"
-#include "xml/xml_not_well_formed.h"
 #include "xml/xml_parser.h"
 
 namespace {
@@ -56,16 +53,6 @@ CCommand ReadCommand(const CXMLNode& element) {
     return command;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    char buffer[4096];
-    std::size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->append(buffer, count);
-    std::fclose(file);
-    return true;
-}
-
 }  // namespace
 
 CModuleConfig::CModuleConfig(std::string moduleName, std::string moduleDirectory)
@@ -84,13 +71,7 @@ void CModuleConfig::Load() {
 
 void CModuleConfig::LoadFromBytes(const std::string& bytes) {
     CXMLDocument document;
-    try {
-        CXMLByteStream stream(bytes);
-        CXMLParser(document).parse(stream);
-    } catch (CXMLNotWellFormed* caught) {
-        TakeOwnership(caught);
-        throw new CModuleXMLNotWellFormed;
-    }
+    if (!ParseWellFormed(bytes, document)) throw new CModuleXMLNotWellFormed;
     const CXMLNodeList& children = document.documentElement()->childNodes();
     for (std::size_t i = 0; i < children.length(); ++i) {
         const CXMLNode* child = children.item(i);

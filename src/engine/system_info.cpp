@@ -1,17 +1,12 @@
 #include "engine/system_info.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <new>
 
 #include "base/log.h"
-#include "base/tavrin_exception.h"
+#include "base/whole_file.h"
 #include "platform/program.h"
 #include "text/ascii_case.h"
-#include "xml/xml_byte_stream.h"
-#include "xml/xml_document.h"
-#include "xml/xml_not_well_formed.h"
 #include "xml/xml_parser.h"
 
 namespace {
@@ -91,26 +86,13 @@ std::string ReadRegistryText(platform::RegistryKey& key, const std::string& name
     return *ok ? BufferText(value.data.data(), value.data.size()) : std::string();
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
 // The build number and date of a RIP installation; a missing or malformed file leaves the
 // values as they were.
 void ReadBuildInformation(const std::string& path, TextMap& info) {
     std::string bytes;
     if (!ReadWholeFile(path, &bytes)) return;
     CXMLDocument document;
-    try {
-        CXMLByteStream stream(bytes);
-        CXMLParser(document).parse(stream);
-    } catch (CXMLNotWellFormed* caught) {
-        TakeOwnership(caught);
-        return;
-    }
+    if (!ParseWellFormed(bytes, document)) return;
     const CXMLNodeList& children = document.documentElement()->childNodes();
     for (std::size_t i = 0; i < children.length(); ++i) {
         const CXMLNode* child = children.item(i);

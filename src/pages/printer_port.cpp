@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr std::int32_t kKindTcpIp = 0;
-constexpr std::int32_t kKindAppleTalk = 3;
-constexpr std::int32_t kKindParallel = 4;
-constexpr std::int32_t kKindUsb = 6;
 constexpr int kPauseBeforeAnswerMs = 100;
 
 // Shared by every port of the process, as the progress pages show one transfer at a time.
@@ -135,15 +131,19 @@ void CPrinterPort::SetUpFrom(const std::string& connectionWord, const std::strin
     if (address.empty()) return;
     const std::int32_t mode = CChannelAddress::kModeNotSet;
     if (connectionWord == "parallel") {
-        m_address = std::make_unique<CChannelAddress>(address.c_str(), kKindParallel, mode);
+        m_address = std::make_unique<CChannelAddress>(address.c_str(),
+                                                      CChannelAddress::kKindParallel, mode);
     } else if (connectionWord == "usb") {
-        m_address = std::make_unique<CChannelAddress>(address.c_str(), kKindUsb, mode);
+        m_address =
+            std::make_unique<CChannelAddress>(address.c_str(), CChannelAddress::kKindUsb, mode);
     } else if (connectionWord == "ip") {
-        m_address = std::make_unique<CChannelAddress>(address.c_str(), kKindTcpIp, mode);
+        m_address =
+            std::make_unique<CChannelAddress>(address.c_str(), CChannelAddress::kKindTcpIp, mode);
     } else if (connectionWord == "at") {
         const std::size_t split = address.find("::");
         const std::string object = address.substr(0, split);
-        m_address = std::make_unique<CChannelAddress>(object.c_str(), kKindAppleTalk, mode);
+        m_address = std::make_unique<CChannelAddress>(object.c_str(),
+                                                      CChannelAddress::kKindAppleTalk, mode);
         if (split != std::string::npos) m_address->SetZone(address.substr(split + 2).c_str());
     }
 }

@@ -5,6 +5,13 @@
 
 class CChannelAddress {
 public:
+    /// The kinds of channel an address can stand for.
+    static constexpr std::int32_t kKindTcpIp = 0;
+    static constexpr std::int32_t kKindIpx = 1;
+    static constexpr std::int32_t kKindAppleTalk = 3;
+    static constexpr std::int32_t kKindParallel = 4;
+    static constexpr std::int32_t kKindUsb = 6;
+    static constexpr std::int32_t kKindFile = 8;
     /// The mode callers give when `Open` is to choose.
     static constexpr std::int32_t kModeNotSet = 9;
     /// Longest text kept in either field; longer texts are cut.

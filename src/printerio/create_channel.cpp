@@ -12,17 +12,17 @@
 std::unique_ptr<CIOChannel> CreateChannel(const CChannelAddress& address) {
     try {
         switch (address.GetKind()) {
-            case 0:
+            case CChannelAddress::kKindTcpIp:
                 return std::make_unique<CTcpIpChannel>(address);
-            case 1:
+            case CChannelAddress::kKindIpx:
                 return std::make_unique<CIpxChannel>(address);
-            case 3:
+            case CChannelAddress::kKindAppleTalk:
                 return std::make_unique<CAppleTalkChannel>(address);
-            case 4:
+            case CChannelAddress::kKindParallel:
                 return std::make_unique<CParallelChannel>(address);
-            case 6:
+            case CChannelAddress::kKindUsb:
                 return std::make_unique<CWinUSBChannel>(address);
-            case 8:
+            case CChannelAddress::kKindFile:
                 return std::make_unique<CFileChannel>(address);
             default:
                 return nullptr;

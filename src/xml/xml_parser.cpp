@@ -369,3 +369,14 @@ void CXMLParser::parse(CXMLByteStream& stream) {
     }
     m_document.setDocumentElement(ParseElementTree(stream, m_document));
 }
+
+bool ParseWellFormed(const std::string& bytes, CXMLDocument& document) {
+    try {
+        CXMLByteStream stream(bytes);
+        CXMLParser(document).parse(stream);
+    } catch (CXMLNotWellFormed* caught) {
+        delete caught;
+        return false;
+    }
+    return true;
+}

@@ -21,3 +21,6 @@ public:
 private:
     CXMLDocument& m_document;
 };
+
+/// Parses `bytes` into `document`; false, with no root, when they are not well formed.
+bool ParseWellFormed(const std::string& bytes, CXMLDocument& document);

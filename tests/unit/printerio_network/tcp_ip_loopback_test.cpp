@@ -74,6 +74,18 @@ public:
         return received;
     }
 
+    /// Writes `job` through the channel in pieces of its largest write, as a command does;
+    /// false from the first write that fails.
+    bool WriteInChunks(const std::string& job) {
+        const std::uint32_t chunk = channel->GetMaxChunkSize();
+        for (std::size_t at = 0; at < job.size(); at += chunk) {
+            const auto length =
+                static_cast<std::uint32_t>(std::min<std::size_t>(chunk, job.size() - at));
+            if (!channel->Write(job.data() + at, length)) return false;
+        }
+        return true;
+    }
+
     std::unique_ptr<CTcpIpChannel> channel;
 
 private:
@@ -88,13 +100,7 @@ TEST(TcpIpLoopbackTest, ChunksArriveByteExactAndTheAnswerIsRead) {
     for (std::size_t i = 0; i < job.size(); ++i) job[i] = static_cast<char>(i * 7 % 251);
     std::string received;
     std::thread reader([&] { received = printer.Receive(job.size()); });
-    const std::uint32_t chunk = printer.channel->GetMaxChunkSize();
-    bool written = true;
-    for (std::size_t at = 0; at < job.size() && written; at += chunk) {
-        const auto length =
-            static_cast<std::uint32_t>(std::min<std::size_t>(chunk, job.size() - at));
-        written = printer.channel->Write(job.data() + at, length);
-    }
+    const bool written = printer.WriteInChunks(job);
     reader.join();
     EXPECT_TRUE(written);
     EXPECT_EQ(received.size(), job.size());
@@ -170,13 +176,7 @@ TEST(TcpIpLoopbackTest, AFinishedJobStillReachesAPrinterThatReadsLate) {
         done.wait();
         received = printer.Receive(std::string::npos, &end);
     });
-    const std::uint32_t chunk = printer.channel->GetMaxChunkSize();
-    bool written = true;
-    for (std::size_t at = 0; at < job.size() && written; at += chunk) {
-        const auto length =
-            static_cast<std::uint32_t>(std::min<std::size_t>(chunk, job.size() - at));
-        written = printer.channel->Write(job.data() + at, length);
-    }
+    const bool written = printer.WriteInChunks(job);
     writesDone.set_value();
     printer.channel.reset();
     reader.join();
