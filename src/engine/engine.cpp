@@ -66,12 +66,6 @@ void CEngine::CollectSystemInfo(TextMap& table) {
     ::CollectSystemInfo(table, GetPageVariable("prod-name"));
 }
 
-// Filled by the proxy-bypass layer; until then every proxy setting is accepted.
-bool CEngine::CheckProxyBypass() { return true; }
-
-// Filled by the browser-launch layer.
-void CEngine::LaunchBrowser() {}
-
 void CEngine::SetStartAddress(const std::string& page, bool http) {
     if (http) {
         m_startAddress =

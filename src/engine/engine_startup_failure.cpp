@@ -1,14 +1,29 @@
 // How a start-up failure reaches the user: a log line, then an error page or a message box.
 
+#include <string>
+
 #include "base/log.h"
 #include "engine/engine.h"
 #include "engine/startup_failure_table.h"
+#include "engine/startup_message.h"
+#include "platform/program_strings.h"
+#include "platform/user_shell.h"
 
 using engine_log::Line;
 
 namespace {
 
 const char* const kUnknown = "<unknown>";
+constexpr std::size_t kCaptionCharacters = 255;
+constexpr std::size_t kTextCharacters = 1024;
+
+// A log line holds one line of text.
+std::string OnOneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -58,6 +73,14 @@ void CEngine::ReportStartupFailure(int kind) {
     }
 }
 
-// The localised message boxes come with the user-facing start-up; until then a failure that
-// needs one is only logged.
-void CEngine::ShowStartupMessage(int) {}
+void CEngine::ShowStartupMessage(int kind) {
+    if (kind < 1 || kind > 8) return;
+    const std::string caption =
+        platform::LoadProgramString(kStartupMessageCaption, kCaptionCharacters);
+    std::string text = platform::LoadProgramString(static_cast<unsigned>(kind), kTextCharacters);
+    if (kind == 5) text = ModuleNotInstalledMessage(text, GetPageVariable("module"));
+    // Without a desktop the message would be lost: the log keeps it.
+    if (!platform::UserShell::System().ShowErrorMessage(caption, text)) {
+        engine_log::Log(Line::Forced, "The message could not be shown: %1", OnOneLine(text));
+    }
+}

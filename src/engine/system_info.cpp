@@ -5,6 +5,7 @@
 
 #include "base/log.h"
 #include "base/whole_file.h"
+#include "engine/browser_command.h"
 #include "platform/program.h"
 #include "text/ascii_case.h"
 #include "xml/xml_parser.h"
@@ -70,7 +71,6 @@ const char* const kDriverTable[][2] = {
 // Tried in this order, each later installation overwriting what an earlier one gave.
 const char* const kRipVersions[] = {"120", "121", "160", "161", "210", "211", "212", "246", "241"};
 const char* const kRipKeyPrefix = "SOFTWARE\\Amiable\\Install\\";
-const char* const kBrowserKey = "http\\shell\\open\\command";
 
 // Text that a C string buffer of `size` bytes holds: up to the first NUL.
 std::string BufferText(const char* buffer, std::size_t size) {
@@ -119,15 +119,6 @@ std::string DriverNameForProduct(const std::string& productName) {
         if (productName == row[0]) return row[1];
     }
     return std::string();
-}
-
-std::string BrowserProgramOfCommand(const std::string& command) {
-    if (!command.empty() && command[0] == '"') {
-        const std::string::size_type close = command.find('"', 1);
-        return command.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-    }
-    const std::string::size_type dot = command.find('.');
-    return command.substr(0, dot == std::string::npos ? 3 : dot + 4);
 }
 
 CSystemInfo::System CSystemInfo::RealSystem() {
@@ -256,7 +247,7 @@ void CSystemInfo::CollectRip(TextMap& info) {
 void CSystemInfo::CollectWebBrowser(TextMap& info) {
     info["Web-Browser-Name"] = "";
     info["Web-Browser-Version"] = "";
-    const auto key = m_system.openKey(platform::RegistryRoot::ClassesRoot, kBrowserKey,
+    const auto key = m_system.openKey(platform::RegistryRoot::ClassesRoot, kBrowserCommandKey,
                                       platform::RegistryAccess::Read);
     bool ok = false;
     const std::string command = key ? ReadRegistryText(*key, "", &ok) : std::string();

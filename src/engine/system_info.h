@@ -54,8 +54,3 @@ void CollectSystemInfo(TextMap& table, const std::string& productName);
 
 /// The driver name that a product name stands for; empty for a product the table lacks.
 std::string DriverNameForProduct(const std::string& productName);
-
-/// The program of a shell open command: the text between the first pair of double quotes
-/// when it starts with one, otherwise up to and including the first "." and the three
-/// characters after it ("C:\x\browser.exe -nohome" gives "C:\x\browser.exe").
-std::string BrowserProgramOfCommand(const std::string& command);

@@ -13,8 +13,8 @@ namespace platform {
 enum class RegistryRoot { LocalMachine, CurrentUser, ClassesRoot };
 
 /// Full access mirrors KEY_ALL_ACCESS: the engine asks for it and treats a refusal as a
-/// key without values.
-enum class RegistryAccess { Read, Full };
+/// key without values. QueryAndWrite mirrors KEY_WRITE | KEY_QUERY_VALUE.
+enum class RegistryAccess { Read, Full, QueryAndWrite };
 
 enum class RegistryType { String, DWord, Binary, Other };
 

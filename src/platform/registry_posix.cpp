@@ -245,9 +245,9 @@ std::unique_ptr<RegistryKey> RegistryKey::Open(RegistryRoot root, const std::str
     RegFile store;
     if (!LoadStore(file, &store)) return nullptr;
     if (store.FindKey(storePath) == nullptr && !IsRootPath(storePath)) return nullptr;
-    const bool full = access == RegistryAccess::Full;
-    if (full && !StoreWritable(file)) return nullptr;
-    return std::make_unique<StoreRegistryKey>(storePath, full);
+    const bool writable = access != RegistryAccess::Read;
+    if (writable && !StoreWritable(file)) return nullptr;
+    return std::make_unique<StoreRegistryKey>(storePath, writable);
 }
 
 std::unique_ptr<RegistryKey> RegistryKey::Create(RegistryRoot root, const std::string& path) {

@@ -136,7 +136,9 @@ private:
 
 std::unique_ptr<RegistryKey> RegistryKey::Open(RegistryRoot root, const std::string& path,
                                                RegistryAccess access) {
-    const REGSAM rights = access == RegistryAccess::Full ? KEY_ALL_ACCESS : KEY_READ;
+    REGSAM rights = KEY_READ;
+    if (access == RegistryAccess::Full) rights = KEY_ALL_ACCESS;
+    if (access == RegistryAccess::QueryAndWrite) rights = KEY_WRITE | KEY_QUERY_VALUE;
     HKEY key = nullptr;
     if (RegOpenKeyExA(RootKey(root), path.c_str(), 0, rights, &key) != ERROR_SUCCESS) {
         return nullptr;
