@@ -14,7 +14,7 @@ failed=0
 flaky=()
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" \
-    "${E2E_PACKAGES[@]}" "${NETNS_PACKAGES[@]}" || {
+    "${E2E_PACKAGES[@]}" "${NETNS_PACKAGES[@]}" "${DESKTOP_PACKAGES[@]}" || {
     echo "package installation failed"
     echo "0 passed, 1 failed"
     exit 1
@@ -131,6 +131,13 @@ run_e2e() {
 }
 
 mkdir -p build
+
+# One X display for every test that shows a window.
+if start_display :93; then
+    trap stop_display EXIT
+else
+    echo "== display :93 is taken: the tests start their own Xvfb"
+fi
 
 # Format: every C++ file of the tree as .clang-format lays it out (one count for the tree).
 echo "== format"

@@ -24,10 +24,13 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ googletest clang-format)
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 locales)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 E2E_PACKAGES=(chromium chromium-driver python3)
 NETNS_PACKAGES=(iproute2)
+# The tests' desktop: a virtual X display, xdotool and xmessage for native windows, import
+# for screenshots, and one small font with Japanese, Chinese and Korean glyphs for Wine.
+DESKTOP_PACKAGES=(xvfb xdotool imagemagick x11-utils fonts-wqy-microhei)
 
 # Runs the command given (the calling script again) in a network namespace of its own (loopback only), so that the
 # fixed ports 8190 and 9100 of its tests meet nothing else running on this machine. Does
@@ -59,10 +62,49 @@ start_wine() {
     fi
     "$WINESERVER" -p 2>/dev/null || true  # already running is fine
     "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
+    hold_wine_desktop
+}
+
+# Wine makes its desktop with the display of the first windowed program and ends it soon after
+# the last, so a program without a display could leave the next tests' windows without one.
+# With a test display and the tree's holder built, a hidden window of the holder keeps the
+# desktop on that display for the whole run (stop_wine ends it); programs started without a
+# display still fail their message boxes at once.
+hold_wine_desktop() {
+    local holder=${WINEPREFIX%/wineprefix}/tests/window/hold_desktop.exe
+    local ready=${WINEPREFIX%/wineprefix}/hold_desktop.out
+    [ -n "${VELKOR_TEST_DISPLAY:-}" ] && [ -f "$holder" ] || return 0
+    grep -q ready "$ready" 2>/dev/null && pgrep -f hold_desktop.exe >/dev/null && return 0
+    rm -f "$ready"
+    DISPLAY=$VELKOR_TEST_DISPLAY "$WINE64" "$holder" </dev/null >"$ready" 2>/dev/null &
+    wait_until 60 grep -q ready "$ready" || echo "== Wine's desktop holder did not start"
 }
 
 stop_wine() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
+}
+
+# Starts one Xvfb for the whole run on DISPLAY (default :93, seldom taken) and exports it as
+# VELKOR_TEST_DISPLAY, where the tests show their windows; programs under test get it only
+# when a test hands it to them. Xvfb writes the display number to a pipe once it accepts
+# connections, so nothing sleeps. Fails, leaving the tests to start their own, when the
+# display is taken.
+start_display() {
+    local display=${1:-:93} number=""
+    coproc VELKOR_XVFB { exec Xvfb "$display" -displayfd 1 -nolisten tcp -screen 0 1024x768x24 2>/dev/null; }
+    read -r -t 30 number <&"${VELKOR_XVFB[0]}" || true
+    if [ -z "$number" ]; then
+        stop_display
+        return 1
+    fi
+    export VELKOR_TEST_DISPLAY=":$number"
+}
+
+stop_display() {
+    [ -n "${VELKOR_XVFB_PID:-}" ] || return 0
+    kill "$VELKOR_XVFB_PID" 2>/dev/null
+    wait "$VELKOR_XVFB_PID" 2>/dev/null
+    unset VELKOR_XVFB_PID VELKOR_TEST_DISPLAY
 }
 
 # Runs the command given until it succeeds (0) or SECONDS pass (1): the one place a script

@@ -50,6 +50,11 @@ RegistryFile& RegistryFile::SetDword(const std::string& key, const std::string& 
     return *this;
 }
 
+RegistryFile& RegistryFile::DeleteValue(const std::string& key, const std::string& name) {
+    ValuesOf(key).lines.push_back(ValueName(name) + "=-");
+    return *this;
+}
+
 RegistryFile::Section& RegistryFile::ValuesOf(const std::string& key) {
     // Values join the key's latest section unless a deletion came after it.
     for (auto it = m_sections.rbegin(); it != m_sections.rend(); ++it) {

@@ -23,6 +23,8 @@ public:
     RegistryFile& SetString(const std::string& key, const std::string& name,
                             const std::string& value);
     RegistryFile& SetDword(const std::string& key, const std::string& name, std::uint32_t value);
+    /// Removes a value, so a shared registry (Wine's) is left as a test found it.
+    RegistryFile& DeleteValue(const std::string& key, const std::string& name);
 
     bool IsEmpty() const { return m_sections.empty(); }
     /// The file's text, CR LF line ends.

@@ -1,0 +1,76 @@
+#pragma once
+// The desktop the tests' windows appear on, and the user's hands at it: find a window of a
+// program under test by its title, read its texts, press its buttons, photograph the screen.
+// Programs under test get the display through their own environment
+// (VirtualDisplay::Environment), never through the test's: without it, a message box under Wine
+// returns at once, which keeps the tests that do not look at windows from blocking.
+
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "harness/installation_builder.h"
+#include "harness/program_target.h"
+
+namespace harness {
+
+/// The X display the tests' windows appear on: VELKOR_TEST_DISPLAY when set (scripts/test.sh
+/// starts one Xvfb for the whole run), else an Xvfb this object starts and stops.
+class VirtualDisplay {
+public:
+    VirtualDisplay();
+    /// Stops the Xvfb this object started, letting it remove its lock file: a killed one
+    /// leaves it behind, and Xvfbs starting together may then both take its display.
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    /// False when no display was given and Xvfb could not be started.
+    bool IsUsable() const { return !m_name.empty(); }
+    /// The display name, e.g. ":93"; empty when not usable.
+    const std::string& Name() const { return m_name; }
+    /// DISPLAY for the environment of a program that should show its windows here, added to
+    /// `environment` (e.g. a target's Environment()).
+    std::map<std::string, std::string> Environment(
+        std::map<std::string, std::string> environment = {}) const;
+
+private:
+    pid_t m_server = -1;  // the Xvfb this object started, if any
+    std::string m_name;
+};
+
+/// A top-level window of a program under test, found by its exact title. Under Wine the
+/// window_probe program of the Windows build does the work; natively xdotool does.
+class DesktopWindow {
+public:
+    /// Waits until a visible window `title` shows on `display`. False after `guardSeconds`.
+    static bool WaitFor(const ProgramTarget& target, const VirtualDisplay& display,
+                        const std::string& title, double guardSeconds = 30);
+    /// The non-empty texts of the window's controls in Z order (under Wine a message box
+    /// gives its message, then its button captions, e.g. "OK"). Natively always empty: the
+    /// X windows of xmessage and zenity keep their text to themselves.
+    static std::vector<std::string> Texts(const ProgramTarget& target,
+                                          const VirtualDisplay& display, const std::string& title);
+    /// Presses the window's button captioned `button` (Wine: a click on that button; an "&"
+    /// marking a shortcut letter is ignored). Natively it sends Return to the window, which
+    /// presses its default button; `button` is not checked. False when the window (or, under Wine,
+    /// the button) is not there.
+    static bool Press(const ProgramTarget& target, const VirtualDisplay& display,
+                      const std::string& title, const std::string& button);
+};
+
+/// Registry entries that let Wine draw Japanese, Chinese and Korean text in dialogs and
+/// message boxes: Wine falls back from its dialog font to Windows' own CJK fonts by name only
+/// (MS UI Gothic, SimSun, Gulim, PMingLiU), so these name the font package the tests install
+/// (fonts-wqy-microhei) in their place. Write them with the installation's other entries.
+RegistryFile CjkDialogFonts(RegistryFile entries = {});
+
+/// Saves a PNG of the whole display as `path`, creating its folder; false on failure.
+bool TakeScreenshot(const VirtualDisplay& display, const std::string& path);
+
+/// Where tests keep their screenshots: <build tree>/artefacts/screenshots, created on demand.
+std::string ScreenshotFolder();
+
+}  // namespace harness
