@@ -38,6 +38,11 @@ else
     start_wine
 fi
 printer_model="orvik plotara 530"
+# The engine opens its start page in the desktop's browser: natively xdg-open (when the
+# registry store names no browser), under Wine Wine's browser helper, which hands it on.
+browser=()
+[ "$target" = windows ] && browser=(--reg-string 'HKEY_CLASSES_ROOT\http\shell\open\command' @
+    '"C:\windows\system32\winebrowser.exe" "%1"')
 installed=$("$LAY_INSTALLATION" "$install" --target "$lay_target" --fresh \
     --program-file "$program" --folder log --copy modules/brenna "$module_dir" \
     --params 'Name:Demo plotter\r\nTCP\r\nIP: 127.0.0.2\r\nPort: 9100\r\nModule:brenna\r\n' \
@@ -45,7 +50,7 @@ installed=$("$LAY_INSTALLATION" "$install" --target "$lay_target" --fresh \
     --reg-string "$key\\SMM" brenna "$module_dir" \
     --reg-string "$key\\ProdNumbers" Q1251A brenna \
     --reg-string "$key\\ProdNumbers" Q1252A brenna \
-    --reg-string "$key\\ProdNumbers" "$printer_model" brenna)
+    --reg-string "$key\\ProdNumbers" "$printer_model" brenna "${browser[@]}")
 command=("$installed")
 [ "$target" = windows ] && command=("$WINE64" "$installed")
 
@@ -84,8 +89,9 @@ echo "== starting ${command[*]}"
 engine=$!
 engine_serves_or_ended() { ! kill -0 "$engine" 2>/dev/null || engine_answers; }
 if wait_until 120 engine_serves_or_ended && kill -0 "$engine" 2>/dev/null; then
-    echo "== the engine serves: open http://127.0.0.1:8190/MainMenu.html"
-    echo "   (its own start address is in the log below); open Exit.html to stop it"
+    echo "== the engine serves and has asked the desktop's browser to open its start page;"
+    echo "   without a browser open http://127.0.0.1:8190/MainMenu.html (the log below says"
+    echo "   what the launch did); open Exit.html to stop it"
     query="file-to-send=$(url_encode "$firmware_as_seen")&abs=1"
     echo "== a firmware transfer of 8 MB with its progress bar:"
     echo "   http://127.0.0.1:8190/Firmware.html?$query"

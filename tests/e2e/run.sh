@@ -19,7 +19,11 @@ fi
 tree=$(cd "$1" && pwd)
 
 engine="$tree/src/engine/velkor"
-[ ${#wine[@]} -gt 0 ] && engine="$tree/src/engine/velkor.exe"
+recorder="$tree/tools/browser_recorder/browser_recorder"
+if [ ${#wine[@]} -gt 0 ]; then
+    engine="$tree/src/engine/velkor.exe"
+    recorder="$tree/tools/browser_recorder/browser_recorder.exe"
+fi
 # The printer is a Linux program whichever engine runs: Wine's sockets are the host's.
 if [ -z "${PRINTER_SIMULATOR:-}" ]; then
     for candidate in "$tree/tools/printer_simulator/printer_simulator" \
@@ -36,6 +40,7 @@ for tool in python3 chromium chromedriver; do
     command -v "$tool" >/dev/null || missing+=("$tool")
 done
 [ -f "$engine" ] || missing+=("$engine")
+[ -f "$recorder" ] || missing+=("$recorder")
 [ -x "$LAY_INSTALLATION" ] || missing+=("$LAY_INSTALLATION")
 [ -x "${PRINTER_SIMULATOR:-}" ] || missing+=("${PRINTER_SIMULATOR:-the printer simulator}")
 if [ ${#missing[@]} -gt 0 ]; then
@@ -53,6 +58,7 @@ work="$tree/e2e"
 mkdir -p "$work"
 exec python3 -B "$here/demo_browser_test.py" "${wine[@]}" \
     --engine "$engine" \
+    --recorder "$recorder" \
     --lay-installation "$LAY_INSTALLATION" \
     --printer-simulator "$PRINTER_SIMULATOR" \
     --module "$VELKOR_ROOT/modules/brenna" \

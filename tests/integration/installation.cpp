@@ -1,5 +1,7 @@
 #include "integration/installation.h"
 
+#include "harness/browser_recording.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -16,6 +18,7 @@ namespace integration {
 namespace {
 
 const std::string kInstallationKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Orvik\\Plotara TroubleShooter";
+const std::string kBrowserKey = "HKEY_CLASSES_ROOT\\http\\shell\\open\\command";
 
 std::string NewTemporaryFolder() {
     std::string pathTemplate = (fs::temp_directory_path() / "velkor-install-XXXXXX").string();
@@ -61,19 +64,44 @@ Installation::~Installation() {
 
 void Installation::WriteRegistry(const RegistryEntries& entries) {
     try {
-        m_builder.WriteRegistry(EngineRegistry(entries), m_target);
+        harness::RegistryFile registry =
+            harness::RecordingBrowser(m_builder, m_target, EngineRegistry(entries));
+        if (m_browserCommand) registry.SetString(kBrowserKey, "", *m_browserCommand);
+        if (entries.more) entries.more(registry);
+        m_builder.WriteRegistry(registry, m_target);
     } catch (const std::runtime_error& error) {
         FAIL() << error.what();
     }
 }
 
+std::vector<std::string> Installation::OpenedAddresses(std::size_t atLeast) const {
+    if (atLeast > 0) harness::WaitForOpenedAddresses(m_builder, atLeast);
+    return harness::OpenedAddresses(m_builder);
+}
+
+std::string Installation::EnginePathOf(const std::string& relative) const {
+    std::string path = m_target.PathAsSeen(Directory()) + "\\" + relative;
+    if (!m_target.IsWine()) {
+        for (char& c : path) {
+            if (c == '\\') c = '/';
+        }
+    }
+    return path;
+}
+
+std::map<std::string, std::string> Installation::EngineEnvironment() const {
+    std::map<std::string, std::string> environment = m_target.Environment();
+    for (const auto& [name, value] : m_engineEnvironment) environment[name] = value;
+    return environment;
+}
+
 ChildResult Installation::RunEngine(double guardSeconds) {
-    return harness::RunChild(m_target.Command(m_program), Directory(), m_target.Environment(),
+    return harness::RunChild(m_target.Command(m_program), Directory(), EngineEnvironment(),
                              guardSeconds);
 }
 
 bool Installation::StartEngine(BackgroundChild& child) const {
-    return child.Start(m_target.Command(m_program), Directory(), m_target.Environment());
+    return child.Start(m_target.Command(m_program), Directory(), EngineEnvironment());
 }
 
 std::vector<std::string> Installation::LogFileNames() const {

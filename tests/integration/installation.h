@@ -3,6 +3,9 @@
 // by the harness's builder, with the engine of the target under test copied in and a "log"
 // folder.
 
+#include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +28,8 @@ struct RegistryEntries {
     std::vector<std::pair<std::string, std::string>> products;
     bool withSmmKey = true;
     bool withProductKey = true;
+    /// Further entries of the same file (natively one file is the whole registry).
+    std::function<void(harness::RegistryFile&)> more = nullptr;
 };
 
 /// The engine's registry entries; the installation key is deleted first, so nothing an
@@ -42,8 +47,19 @@ public:
     std::string PathOf(const std::string& relative) const { return m_builder.PathOf(relative); }
     harness::InstallationBuilder& Builder() { return m_builder; }
 
-    /// Replaces the installation's registry entries.
+    /// Replaces the installation's registry entries; the browser recorder installed beside
+    /// the engine is the workstation's browser unless SetBrowserCommand said otherwise.
     void WriteRegistry(const RegistryEntries& entries);
+    /// The "http" open command the next WriteRegistry registers instead of the recorder's.
+    void SetBrowserCommand(const std::string& command) { m_browserCommand = command; }
+
+    /// The addresses the browser was asked to open, once at least `atLeast` were (a browser
+    /// starts after the engine asked for it; the wait only guards against a hang).
+    std::vector<std::string> OpenedAddresses(std::size_t atLeast = 0) const;
+    void ForgetOpenedAddresses() { m_builder.Remove("browser-opened.txt"); }
+    /// A file of the installation as the engine names it: its own installation directory,
+    /// then `relative` (written with backslashes) with the platform's separators.
+    std::string EnginePathOf(const std::string& relative) const;
     void WriteParams(const std::string& bytes) { m_builder.WriteParams(bytes); }
     void WriteModuleXml(const std::string& moduleDirectory, const std::string& bytes) {
         m_builder.WriteModuleXml(moduleDirectory, bytes);
@@ -53,6 +69,16 @@ public:
     }
     bool Exists(const std::string& relative) const { return m_builder.Exists(relative); }
     void RemoveLogFolder() { m_builder.Remove("log"); }
+    /// An empty "log" folder again, so the next run's log is the only one.
+    void ClearLog() {
+        m_builder.Remove("log");
+        m_builder.AddFolder("log");
+    }
+
+    /// Variables the engine runs with beyond the target's own (a display, a language).
+    void SetEngineEnvironment(std::map<std::string, std::string> environment) {
+        m_engineEnvironment = std::move(environment);
+    }
 
     /// Runs the engine by its full path with the installation as working directory, to its
     /// end; `guardSeconds` only ends a hang.
@@ -72,6 +98,10 @@ private:
     const ProgramTarget& m_target;
     harness::InstallationBuilder m_builder;
     std::string m_program;
+    std::optional<std::string> m_browserCommand;
+    std::map<std::string, std::string> m_engineEnvironment;
+
+    std::map<std::string, std::string> EngineEnvironment() const;
 };
 
 }  // namespace integration

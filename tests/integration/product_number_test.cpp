@@ -11,6 +11,8 @@
 #include "integration/simulated_printer.h"
 
 using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 namespace integration {
 namespace {
@@ -88,6 +90,8 @@ TEST_P(UnsupportedProduct, StopsStartUpNamingTheProductNumber) {
     EXPECT_THAT(install.LogMessages(),
                 Contains("The printer with product number " + std::string(GetParam(), 6) +
                          " is not supported by module 'ident'."));
+    EXPECT_THAT(install.OpenedAddresses(1),
+                ElementsAre(install.EnginePathOf("ident module\\www\\_prt_unsupported.html")));
 }
 
 // A product of another module, and one no module supports.
@@ -109,6 +113,23 @@ TEST_F(ProductNumber, SilentNetworkPrinterStopsStartUp) {
                 Contains(std::string("The ip channel ") + kPrinterAddress +
                          " used cannot be opened while retrieving the product number."));
     EXPECT_EQ(printer.Received(), "ID?\r\n");
+    EXPECT_THAT(install.OpenedAddresses(1),
+                ElementsAre(install.EnginePathOf("ident module\\www\\_io_startup.html")));
+}
+
+// Once the module's configuration says so, not even an error page opens a browser.
+TEST_F(ProductNumber, ModuleWithoutUserInterfaceOpensNoErrorPage) {
+    Install("Q6683A");
+    install.WriteModuleXml(kDirectory,
+                           "<module><log-to-file>yes</log-to-file><show-ui>no"
+                           "</show-ui><prod-number-file>id.prn</prod-number-file>"
+                           "<product-number-timeout>1</product-number-timeout>"
+                           "</module>");
+    ASSERT_TRUE(printer.Start(kPrinterAddress, {"--silent"}));
+    EXPECT_FALSE(StartsServing());
+    EXPECT_THAT(install.LogMessages(),
+                Contains("No browser launched because show_ui is set to no in module.xmnl."));
+    EXPECT_THAT(install.OpenedAddresses(), IsEmpty());
 }
 
 TEST_F(ProductNumber, ParallelPrinterThatDoesNotAnswerIsOnlyLogged) {

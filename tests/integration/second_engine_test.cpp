@@ -15,11 +15,15 @@
 
 #include "harness/wait.h"
 #include "integration/http_client.h"
+#include "integration/local_address.h"
 #include "integration/running_engine.h"
 #include "integration/served_module.h"
 
+using ::testing::AllOf;
 using ::testing::Contains;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using ::testing::Not;
 
 namespace integration {
@@ -114,20 +118,28 @@ protected:
 
 TEST_F(SecondEngineBesideAnEngine, HandsOverToAnEngineForTheSameModuleAndPrinter) {
     const std::vector<std::string> log = RunSecond(kServedModule, kServedPrinterAddress);
-    ASSERT_FALSE(log.empty());
-    EXPECT_THAT(log.back(), HasSubstr("Another engine already serves this module and printer"));
-    EXPECT_THAT(log.back(), HasSubstr(":8190/Main.html"));
+    EXPECT_THAT(log, Contains(AllOf(HasSubstr("Another engine already serves this module and "
+                                              "printer"),
+                                    HasSubstr(":8190/Main.html"))));
+    // The user is handed over to the running engine's start page, without a message.
+    EXPECT_THAT(second.OpenedAddresses(1), ElementsAre(EngineAddress("Main.html")));
+    EXPECT_THAT(log, Not(Contains(HasSubstr("could not be shown"))));
 }
 
+// The running engine serves the error page from its own module.
 TEST_F(SecondEngineBesideAnEngine, ReportsAnEngineWithAnotherModule) {
     EXPECT_THAT(RunSecond("othermod", kServedPrinterAddress),
                 Contains("The port 8190 is being used by other sme with a different module"));
+    EXPECT_THAT(second.OpenedAddresses(1), ElementsAre(EngineAddress("_smu_used.html")));
+    EXPECT_THAT(Exchange(GetRequest("/_smu_used.html")).body,
+                HasSubstr("another engine serves testmod"));
 }
 
 TEST_F(SecondEngineBesideAnEngine, ReportsAnEngineForAnotherPrinter) {
     EXPECT_THAT(RunSecond(kServedModule, "127.0.0.9"),
                 Contains("The port 8190 is being used by other sme with the same module but "
                          "different printer"));
+    EXPECT_THAT(second.OpenedAddresses(1), ElementsAre(EngineAddress("_smu_used.html")));
 }
 
 TEST_F(SecondEngine, ReportsAServerThatIsNoEngine) {
@@ -135,6 +147,19 @@ TEST_F(SecondEngine, ReportsAServerThatIsNoEngine) {
     ASSERT_TRUE(foreign.IsListening());
     EXPECT_THAT(RunSecond(kServedModule, kServedPrinterAddress),
                 Contains("The port 8190 is being used by other application that is not a sme."));
+    EXPECT_THAT(second.OpenedAddresses(1), ElementsAre(EngineAddress("_port_used.html")));
+}
+
+// The hand-over follows the module's wish for no browser too.
+TEST_F(SecondEngineBesideAnEngine, HandsOverWithoutBrowserWhenTheModuleShowsNoPages) {
+    InstallServedModule(second, kServedModule, kServedPrinterAddress);
+    second.WriteModuleXml(kServedModuleDirectory,
+                          "<module><log-to-file>yes</log-to-file><show-ui>no</show-ui>"
+                          "<prod-number-file>id.prn</prod-number-file></module>");
+    EXPECT_EQ(second.RunEngine().exitCode, 0);
+    EXPECT_THAT(second.LogMessages(),
+                Contains("No browser launched because show_ui is set to no in module.xmnl."));
+    EXPECT_THAT(second.OpenedAddresses(), IsEmpty());
 }
 
 TEST_F(SecondEngine, ReportsASilentServerAfterAboutFiveSeconds) {

@@ -32,11 +32,15 @@ std::string ScriptFileBytes() { return "document.title = 'script';\n"; }
 
 std::string ImageFileBytes() { return std::string("GIF89a\x01\x00\x01\x00\x00\xff\x00,", 14); }
 
+RegistryEntries ServedModuleRegistry(const std::string& module) {
+    return {{{module, kServedModuleDirectory}}, {{"Q6683A", module}}};
+}
+
 void InstallServedModule(Installation& install, const std::string& module,
                          const std::string& printerAddress) {
     const std::string directory = kServedModuleDirectory;
     const std::string www = directory + "/www/";
-    install.WriteRegistry({{{module, directory}}, {{"Q6683A", module}}});
+    install.WriteRegistry(ServedModuleRegistry(module));
     install.WriteModuleXml(directory, kModuleXml);
     install.WriteFile(directory + "/vw/id.prn", "ID?\r\n");
     install.WriteFile(directory + "/vw/status.prn", "STATUS?\r\n");
@@ -54,6 +58,7 @@ void InstallServedModule(Installation& install, const std::string& module,
     install.WriteFile(www + "_cannot_exit.html", Page("Cannot exit yet"));
     install.WriteFile(www + "_io.html", Page("io error=[[display error]]"));
     install.WriteFile(www + "_cmd_file_not_found.html", Page("no command file"));
+    install.WriteFile(www + "_smu_used.html", Page("another engine serves " + module));
     install.WriteFile(www + "script.js", ScriptFileBytes());
     install.WriteFile(www + "image.gif", ImageFileBytes());
     install.WriteFile(www + "sub/style.CSS", "body { color: black; }\n");

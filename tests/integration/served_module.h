@@ -16,6 +16,9 @@ constexpr const char* kServedPrinterAddress = "127.0.0.2";
 std::string ScriptFileBytes();
 std::string ImageFileBytes();
 
+/// The registry entries of the served module.
+RegistryEntries ServedModuleRegistry(const std::string& module = kServedModule);
+
 /// Writes registry, module files and a params file for `module` at `printerAddress`.
 void InstallServedModule(Installation& install, const std::string& module = kServedModule,
                          const std::string& printerAddress = kServedPrinterAddress);
