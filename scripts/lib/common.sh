@@ -91,7 +91,8 @@ stop_wine() {
 # display is taken.
 start_display() {
     local display=${1:-:93} number=""
-    coproc VELKOR_XVFB { exec Xvfb "$display" -displayfd 1 -nolisten tcp -screen 0 1024x768x24 2>/dev/null; }
+    # -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
+    coproc VELKOR_XVFB { exec Xvfb "$display" -displayfd 1 -noreset -nolisten tcp -screen 0 1024x768x24 2>/dev/null; }
     read -r -t 30 number <&"${VELKOR_XVFB[0]}" || true
     if [ -z "$number" ]; then
         stop_display

@@ -467,6 +467,8 @@ class DemoBrowserTest:
         before = len(self.printer.received())
         if not self.follow("#test-job-send"):
             return
+        # The form's answer comes only once the job is sent: wait for it, not for the click.
+        wait_until(lambda: self.page_name() == "TestJobSent.html")
         c.equal("test job: page", self.page_name(), "TestJobSent.html")
         c.equal("test job: the page says it was sent, with the label",
                 self.text_of("#test-job-label"), label)

@@ -41,8 +41,8 @@ pid_t StartXvfb(int number, int* ready) {
         for (int fd : {0, 1, 2}) dup2(devNull, fd);
         const std::string display = ":" + std::to_string(number);
         const std::string readyFd = std::to_string(pipeFds[1]);
-        execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", readyFd.c_str(), "-nolisten", "tcp",
-               "-screen", "0", "1024x768x24", static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", readyFd.c_str(), "-noreset",
+               "-nolisten", "tcp", "-screen", "0", "1024x768x24", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(pipeFds[1]);

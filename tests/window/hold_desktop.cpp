@@ -9,8 +9,8 @@
 #include <cstdio>
 
 int main() {
-    const HWND window = CreateWindowExW(0, L"STATIC", L"velkor test desktop holder", 0, 0, 0, 1,
-                                        1, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const HWND window = CreateWindowExW(0, L"STATIC", L"velkor test desktop holder", 0, 0, 0, 1, 1,
+                                        nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (window == nullptr) return 1;
     std::puts("ready");
     std::fflush(stdout);
