@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/program_strings.h"
+#include "program_string_truncation.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ const platform::ProgramString kTable[] = {
     {"en", 2, "English only"},
     {"de", 3, "nur Deutsch"},
     // Six units, then a character of two UTF-16 units, then three more.
-    {"en", 4, "Größe \xF0\x9D\x84\x9E ok"},
+    {"en", 4, kTruncatedText},
 };
 
 const char* const kVariables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
@@ -160,24 +161,7 @@ TEST_F(ProgramStringsPosix, MissingStringFallsBackToEnglishThenToEmpty) {
 }
 
 TEST_F(ProgramStringsPosix, TruncatesToTheBufferInUtf16UnitsAtCharacterBoundaries) {
-    struct Case {
-        std::size_t maxCharacters;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {0, ""},
-        {1, ""},
-        {3, "Gr"},
-        {4, "Grö"},
-        {5, "Größ"},
-        {7, "Größe "},
-        {8, "Größe "},  // the next character needs two units, one is left
-        {9, "Größe \xF0\x9D\x84\x9E"},
-        {11, "Größe \xF0\x9D\x84\x9E o"},
-        {12, "Größe \xF0\x9D\x84\x9E ok"},
-        {255, "Größe \xF0\x9D\x84\x9E ok"},
-    };
-    for (const Case& c : cases) {
+    for (const TruncationCase& c : kTruncationCases) {
         EXPECT_EQ(platform::LoadProgramString(4, c.maxCharacters), c.expected)
             << "maxCharacters " << c.maxCharacters;
     }

@@ -14,6 +14,7 @@
 
 #include "platform/program_strings.h"
 #include "platform/wide_text_win32.h"
+#include "program_string_truncation.h"
 
 namespace {
 
@@ -106,23 +107,9 @@ TEST(ProgramStringsWin32, LoadsTheLanguageTheProcessStartedIn) {
     EXPECT_EQ(platform::LoadProgramString(12), "") << "no such string";
 }
 
+// LoadStringW copies half of a surrogate pair that does not fit; it is dropped.
 TEST(ProgramStringsWin32, TruncatesToTheBufferWithoutSplittingASurrogatePair) {
-    struct Case {
-        std::size_t maxCharacters;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {0, ""},
-        {1, ""},
-        {3, "Gr"},
-        {4, "Grö"},
-        {7, "Größe "},
-        {8, "Größe "},  // LoadStringW copies half of the pair; it is dropped
-        {9, "Größe \xF0\x9D\x84\x9E"},
-        {12, "Größe \xF0\x9D\x84\x9E ok"},
-        {255, "Größe \xF0\x9D\x84\x9E ok"},
-    };
-    for (const Case& c : cases) {
+    for (const TruncationCase& c : kTruncationCases) {
         EXPECT_EQ(platform::LoadProgramString(900, c.maxCharacters), c.expected)
             << "maxCharacters " << c.maxCharacters;
     }
