@@ -11,7 +11,19 @@ namespace platform {
 struct InstalledPrinter {
     std::string name;
     std::string driverName;
+    std::string portName;
 };
+
+/// One port of the spooler's port list at level 2.
+struct InstalledPort {
+    std::string name;
+    std::string monitorName;
+};
+
+/// Bytes of one record of each list as the spooler lays them out (PRINTER_INFO_2A,
+/// PORT_INFO_2A), for callers that size their first buffer for one entry.
+constexpr std::uint32_t kPrinterInfo2Size = 13 * sizeof(void*) + 8 * 4;
+constexpr std::uint32_t kPortInfo2Size = 3 * sizeof(void*) + 2 * 4;
 
 /// How one enumeration call ended, named after the Win32 results it stands for.
 enum class PrinterListStatus {
@@ -35,6 +47,14 @@ public:
     virtual PrinterListStatus Enumerate(unsigned char* buffer, std::uint32_t size,
                                         std::uint32_t* needed,
                                         std::vector<InstalledPrinter>* printers) = 0;
+    /// One EnumPortsA call for the local machine's ports at level 2, with the same buffer
+    /// protocol as Enumerate.
+    virtual PrinterListStatus EnumeratePorts(unsigned char* buffer, std::uint32_t size,
+                                             std::uint32_t* needed,
+                                             std::vector<InstalledPort>* ports) = 0;
+    /// The system error code of this thread's last Enumerate or EnumeratePorts call that
+    /// did not answer Ok.
+    virtual std::uint32_t LastError() = 0;
     /// CreateDCA for the driver and the printer's name.
     virtual DeviceContext OpenDeviceContext(const std::string& driver,
                                             const std::string& device) = 0;

@@ -51,6 +51,10 @@ public:
     /// written only on Ok. The order of values is the registry's own (Wine sorts by name).
     virtual RegistryStatus EnumValue(std::uint32_t index, std::size_t nameBufferSize,
                                      std::size_t dataBufferSize, RegistryValue* value) = 0;
+    /// Name of direct subkey number `index`, in the registry's own order (Wine sorts by
+    /// name; the POSIX store keeps creation order). The name is read into a 256-byte buffer:
+    /// a longer one gives MoreData. `*name` is written only on Ok.
+    virtual RegistryStatus EnumSubkey(std::uint32_t index, std::string* name) = 0;
     /// Reads one value by name ("" is the key's default value), with the same buffer rule.
     virtual RegistryStatus QueryValue(const std::string& name, std::size_t dataBufferSize,
                                       RegistryValue* value) = 0;

@@ -138,6 +138,21 @@ std::string StringData(const RegFileValue& value) {
     return data;
 }
 
+const std::size_t kSubkeyNameBufferSize = 256;  // as RegEnumKeyExA is called on Windows
+
+/// Key names match regardless of ASCII letter case, as in the store's own lookups.
+bool SameLetters(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 class StoreRegistryKey : public RegistryKey {
 public:
     StoreRegistryKey(std::string storePath, bool writable)
@@ -157,6 +172,29 @@ public:
         }
         Fill(found, value);
         return RegistryStatus::Ok;
+    }
+
+    RegistryStatus EnumSubkey(std::uint32_t index, std::string* name) override {
+        std::lock_guard<std::mutex> lock(g_storeMutex);
+        RegFile store;
+        const RegFileKey* key = nullptr;
+        if (!LoadKey(&store, &key)) return RegistryStatus::Failed;
+        const std::string prefix = m_path + "\\";
+        std::uint32_t seen = 0;
+        for (const RegFileKey& candidate : store.Keys()) {
+            const std::string& path = candidate.path;
+            if (path.size() <= prefix.size() ||
+                !SameLetters(path.substr(0, prefix.size()), prefix) ||
+                path.find('\\', prefix.size()) != std::string::npos) {
+                continue;
+            }
+            if (seen++ != index) continue;
+            const std::string found = path.substr(prefix.size());
+            if (found.size() >= kSubkeyNameBufferSize) return RegistryStatus::MoreData;
+            *name = found;
+            return RegistryStatus::Ok;
+        }
+        return RegistryStatus::NoMoreItems;
     }
 
     RegistryStatus QueryValue(const std::string& name, std::size_t dataBufferSize,

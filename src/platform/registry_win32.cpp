@@ -8,6 +8,7 @@
 
 #include "platform/reg_file.h"
 #include "platform/registry.h"
+#include "platform/registry_win32.h"
 
 namespace platform {
 
@@ -85,6 +86,16 @@ public:
         return RegistryStatus::Ok;
     }
 
+    RegistryStatus EnumSubkey(std::uint32_t index, std::string* name) override {
+        char buffer[256];
+        DWORD length = sizeof buffer;
+        const LONG result =
+            RegEnumKeyExA(m_key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result != ERROR_SUCCESS) return StatusOf(result);
+        name->assign(buffer, length);
+        return RegistryStatus::Ok;
+    }
+
     RegistryStatus QueryValue(const std::string& name, std::size_t dataBufferSize,
                               RegistryValue* value) override {
         DWORD needed = 0;
@@ -133,6 +144,10 @@ private:
 };
 
 }  // namespace
+
+std::unique_ptr<RegistryKey> AdoptRegistryKey(HKEY key) {
+    return std::make_unique<Win32RegistryKey>(key);
+}
 
 std::unique_ptr<RegistryKey> RegistryKey::Open(RegistryRoot root, const std::string& path,
                                                RegistryAccess access) {

@@ -3,7 +3,18 @@
 
 #include <cstdint>
 
+#include "platform/installed_printers.h"
 #include "platform/os_version.h"
+#include "platform/setup_library.h"
+#include "printerio/channel_address.h"
+
+/// Told of each printer whose port the mapping can turn into an address.
+class CPrinterMapCallback {
+public:
+    virtual ~CPrinterMapCallback() = default;
+    /// `address` is the same object for every printer, filled anew each time.
+    virtual void OnPrinter(const char* printerName, const CChannelAddress& address) = 0;
+};
 
 class CIOUtils {
 public:
@@ -23,8 +34,19 @@ public:
 
     std::int32_t OsClass() const { return m_osClass; }
 
-    /// The error of the last printer mapping's spooler calls; 0 after success, and 0 until the
-    /// mapping comes with port discovery.
+    /// What the printer mapping asks of the system; a test gives its own.
+    struct MappingSystem {
+        platform::InstalledPrinters& spooler;
+        platform::SetupLibraryLoader loadSetup;
+    };
+
+    /// Lists the local printers and the ports, rebuilds the process's UsbPortTable and calls
+    /// `callback` for each printer, in list order, whose port maps to an address. False when
+    /// either list cannot be read. Two runs never overlap.
+    bool MapPrinters(CPrinterMapCallback& callback);
+    bool MapPrinters(CPrinterMapCallback& callback, const MappingSystem& system);
+
+    /// The error of the last printer mapping's spooler calls; 0 after success.
     std::uint32_t GetLastErrorCode() const { return m_lastError; }
 
 private:

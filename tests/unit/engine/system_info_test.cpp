@@ -53,6 +53,11 @@ public:
         *printers = installed;
         return PrinterListStatus::Ok;
     }
+    PrinterListStatus EnumeratePorts(unsigned char*, std::uint32_t, std::uint32_t*,
+                                     std::vector<platform::InstalledPort>*) override {
+        return PrinterListStatus::Failed;  // the report never lists ports
+    }
+    std::uint32_t LastError() override { return 0; }
     platform::DeviceContext OpenDeviceContext(const std::string& driver,
                                               const std::string& device) override {
         opened.emplace_back(driver, device);
@@ -67,7 +72,7 @@ public:
     }
     void CloseDeviceContext(platform::DeviceContext) override {}
 
-    std::vector<InstalledPrinter> installed = {{"Plotter on LPT1", "orvik plotara 530"}};
+    std::vector<InstalledPrinter> installed = {{"Plotter on LPT1", "orvik plotara 530", "LPT1:"}};
     bool fails = false;
     int growth = 0;
     int grown = 0;
@@ -109,6 +114,9 @@ public:
     RegistryStatus EnumValue(std::uint32_t, std::size_t, std::size_t,
                              platform::RegistryValue*) override {
         return RegistryStatus::Failed;
+    }
+    RegistryStatus EnumSubkey(std::uint32_t, std::string*) override {
+        return RegistryStatus::NoMoreItems;
     }
     RegistryStatus QueryValue(const std::string& name, std::size_t size,
                               platform::RegistryValue* value) override {
@@ -251,10 +259,10 @@ TEST_F(SystemInfoTest, DriverNamesAndTheFirstPrinterWithOneInAnyCase) {
     };
     for (const auto& row : names) EXPECT_EQ(DriverNameForProduct(row.first), row.second);
 
-    printers.installed = {{"Office laser", "Laser 9"},
-                          {"Plotter on USB001", "ORVIK Plotara 610PLUS"},
-                          {"Second plotter", "orvik plotara 610Plus"},
-                          {"No driver", ""}};
+    printers.installed = {{"Office laser", "Laser 9", "IP_10.0.0.8"},
+                          {"Plotter on USB001", "ORVIK Plotara 610PLUS", "USB001"},
+                          {"Second plotter", "orvik plotara 610Plus", "USB002"},
+                          {"No driver", "", "FILE:"}};
     TextMap table = Collect("orvik plotara 610plus");
     EXPECT_EQ(table.at("Driver-Name"), "ORVIK Plotara 610PLUS");
     EXPECT_EQ(table.at("Driver-Version"), "4.21");

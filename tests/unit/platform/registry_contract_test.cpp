@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -277,6 +278,33 @@ TEST_F(RegistryContractTest, DeleteTreeRemovesTheKeyAndItsSubkeysOnly) {
     EXPECT_EQ(a->QueryValue("v", kBuffer, &value), RegistryStatus::Failed);
     EXPECT_FALSE(a->SetString("v", "2"));
     EXPECT_FALSE(RegistryKey::Open(kRoot, Path("A"), RegistryAccess::Read));
+}
+
+TEST_F(RegistryContractTest, EnumSubkeyNamesDirectSubkeysOnlyThenNoMoreItems) {
+    ASSERT_TRUE(RegistryKey::Create(kRoot, Path("Beta\\Deeper")));
+    ASSERT_TRUE(RegistryKey::Create(kRoot, Path("Alpha")));
+    ASSERT_TRUE(RegistryKey::Create(kRoot, Path("Gamma")));
+    ASSERT_TRUE(m_key->SetString("NotAKey", "value"));
+
+    std::vector<std::string> names;
+    RegistryStatus status = RegistryStatus::Ok;
+    for (std::uint32_t index = 0; index < 10 && status == RegistryStatus::Ok; ++index) {
+        std::string name;
+        status = m_key->EnumSubkey(index, &name);
+        if (status == RegistryStatus::Ok) names.push_back(name);
+    }
+    EXPECT_EQ(status, RegistryStatus::NoMoreItems);
+    std::sort(names.begin(), names.end());  // the order is each registry's own
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+
+    auto beta = RegistryKey::Open(kRoot, Path("beta"), RegistryAccess::Read);
+    ASSERT_TRUE(beta);
+    std::string name = "untouched";
+    EXPECT_EQ(beta->EnumSubkey(0, &name), RegistryStatus::Ok);
+    EXPECT_EQ(name, "Deeper");
+    name = "untouched";
+    EXPECT_EQ(beta->EnumSubkey(1, &name), RegistryStatus::NoMoreItems);
+    EXPECT_EQ(name, "untouched");
 }
 
 TEST_F(RegistryContractTest, ConcurrentWritersLoseNothing) {
