@@ -27,6 +27,11 @@ BackgroundChild::~BackgroundChild() {
 bool BackgroundChild::Start(const std::vector<std::string>& argv,
                             const std::string& workingDirectory,
                             const std::map<std::string, std::string>& environment) {
+    // A child object may start again once its last child ended: forget that one.
+    if (m_outputFd >= 0) close(m_outputFd);
+    m_outputFd = -1;
+    m_ended = false;
+    m_status = 0;
     // Output goes to an unlinked file, not a pipe: Wine's own services outlive the program
     // and would keep a pipe open long after it ended.
     std::string pathTemplate =

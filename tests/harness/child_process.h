@@ -26,7 +26,8 @@ public:
     BackgroundChild(const BackgroundChild&) = delete;
     BackgroundChild& operator=(const BackgroundChild&) = delete;
 
-    /// Starts `argv` in `workingDirectory` with `environment` added to this process's own.
+    /// Starts `argv` in `workingDirectory` with `environment` added to this process's own; a
+    /// child object whose child ended may start another.
     bool Start(const std::vector<std::string>& argv, const std::string& workingDirectory,
                const std::map<std::string, std::string>& environment);
     /// True while the child has not ended.

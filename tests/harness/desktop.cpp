@@ -209,6 +209,106 @@ bool DesktopWindow::Press(const ProgramTarget& target, const VirtualDisplay& dis
     return pressed.exitCode == 0 || NativeWindows(display, title).empty();
 }
 
+namespace {
+
+std::vector<std::string> SplitAtTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(Unescaped(line.substr(start, tab - start)));
+        if (tab == std::string::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+/// The probe's output lines; none when it failed or there is no Wine desktop.
+std::vector<std::string> ProbeLines(const ProgramTarget& target, const VirtualDisplay& display,
+                                    const std::vector<std::string>& arguments) {
+    std::vector<std::string> lines;
+    if (!display.IsUsable() || !target.IsWine()) return lines;
+    const ChildResult probed = RunProbe(target, display, arguments, 0);
+    if (probed.exitCode != 0) return lines;
+    std::istringstream output(probed.output);
+    for (std::string line; std::getline(output, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool ProbeDone(const ProgramTarget& target, const VirtualDisplay& display,
+               const std::vector<std::string>& arguments) {
+    return display.IsUsable() && target.IsWine() &&
+           RunProbe(target, display, arguments, 0).exitCode == 0;
+}
+
+}  // namespace
+
+std::vector<DialogControl> DialogWindow::Controls(const ProgramTarget& target,
+                                                  const VirtualDisplay& display,
+                                                  const std::string& title) {
+    std::vector<DialogControl> controls;
+    for (const std::string& line : ProbeLines(target, display, {"controls", title})) {
+        const std::vector<std::string> fields = SplitAtTabs(line);
+        if (fields.size() < 4 || fields[2].size() != 3) continue;
+        DialogControl control;
+        control.id = std::atoi(fields[0].c_str());
+        control.className = fields[1];
+        control.visible = fields[2][0] == 'v';
+        control.enabled = fields[2][1] == 'e';
+        control.checked = fields[2][2] == 'c';
+        control.text = fields[3];
+        controls.push_back(control);
+    }
+    return controls;
+}
+
+DialogControl DialogWindow::Control(const ProgramTarget& target, const VirtualDisplay& display,
+                                    const std::string& title, int id) {
+    for (const DialogControl& control : Controls(target, display, title)) {
+        if (control.id == id) return control;
+    }
+    DialogControl none;
+    none.id = -1;
+    return none;
+}
+
+bool DialogWindow::ReadList(const ProgramTarget& target, const VirtualDisplay& display,
+                            const std::string& title, ListViewContents* contents) {
+    const std::vector<std::string> lines = ProbeLines(target, display, {"rows", title});
+    if (lines.empty()) return false;
+    *contents = ListViewContents();
+    for (const std::string& line : lines) {
+        std::vector<std::string> fields = SplitAtTabs(line);
+        if (fields[0] == "header") {
+            contents->headers.assign(fields.begin() + 1, fields.end());
+        } else if (fields[0] == "row" && fields.size() >= 3) {
+            ListViewContents::Row row;
+            row.selected = fields[1] == "1";
+            row.image = std::atoi(fields[2].c_str());
+            row.texts.assign(fields.begin() + 3, fields.end());
+            contents->rows.push_back(row);
+        }
+    }
+    return true;
+}
+
+bool DialogWindow::SelectTab(const ProgramTarget& target, const VirtualDisplay& display,
+                             const std::string& title, int index) {
+    return ProbeDone(target, display, {"select-tab", title, std::to_string(index)});
+}
+
+bool DialogWindow::SelectRow(const ProgramTarget& target, const VirtualDisplay& display,
+                             const std::string& title, int row) {
+    return ProbeDone(target, display, {"select-row", title, std::to_string(row)});
+}
+
+bool DialogWindow::DoubleClickRow(const ProgramTarget& target, const VirtualDisplay& display,
+                                  const std::string& title, int row) {
+    return ProbeDone(target, display, {"double-click-row", title, std::to_string(row)});
+}
+
 RegistryFile CjkDialogFonts(RegistryFile entries) {
     for (const char* face : {"MS UI Gothic", "SimSun", "Gulim", "PMingLiU"}) {
         entries.SetString("HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements", face,

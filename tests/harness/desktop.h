@@ -61,6 +61,50 @@ public:
                       const std::string& title, const std::string& button);
 };
 
+/// One child control of a dialog under Wine, as window_probe reads it.
+struct DialogControl {
+    int id = 0;
+    std::string className;
+    bool visible = false;
+    bool enabled = false;
+    bool checked = false;  // buttons only
+    std::string text;
+};
+
+/// The list view of a dialog under Wine: its column titles and its rows in display order.
+struct ListViewContents {
+    struct Row {
+        bool selected = false;
+        int image = -1;                  // index into the small-image list
+        std::vector<std::string> texts;  // one per column
+    };
+    std::vector<std::string> headers;
+    std::vector<Row> rows;
+};
+
+/// The dialog controls the tests of the Windows programs need beyond buttons: the state of
+/// each control, a list view's rows, tabs and row selection. Wine only (window_probe).
+class DialogWindow {
+public:
+    /// Every child control in Z order; empty when the window is not there.
+    static std::vector<DialogControl> Controls(const ProgramTarget& target,
+                                               const VirtualDisplay& display,
+                                               const std::string& title);
+    /// The control with dialog id `id`; a control with id -1 when there is none.
+    static DialogControl Control(const ProgramTarget& target, const VirtualDisplay& display,
+                                 const std::string& title, int id);
+    /// False when the window or its list view is not there.
+    static bool ReadList(const ProgramTarget& target, const VirtualDisplay& display,
+                         const std::string& title, ListViewContents* contents);
+    /// Selects tab `index` the way a click does (the dialog is told); false when it did not.
+    static bool SelectTab(const ProgramTarget& target, const VirtualDisplay& display,
+                          const std::string& title, int index);
+    static bool SelectRow(const ProgramTarget& target, const VirtualDisplay& display,
+                          const std::string& title, int row);
+    static bool DoubleClickRow(const ProgramTarget& target, const VirtualDisplay& display,
+                               const std::string& title, int row);
+};
+
 /// Registry entries that let Wine draw Japanese, Chinese and Korean text in dialogs and
 /// message boxes: Wine falls back from its dialog font to Windows' own CJK fonts by name only
 /// (MS UI Gothic, SimSun, Gulim, PMingLiU), so these name the font package the tests install
