@@ -37,8 +37,14 @@ std::optional<std::string> ReadStore(const Installation& install, const std::str
 std::optional<std::string> ReadWine(const Installation& install, const std::string& key,
                                     const std::string& name) {
     const ProgramTarget& target = TargetUnderTest();
-    const ChildResult query = harness::RunChild(target.Command("reg", {"query", key, "/v", name}),
-                                                install.Directory(), target.Environment(), 120);
+    ChildResult query;
+    // Now and then Wine fails to start a program at all: no output, an error code. A missing
+    // value makes reg say so, which is not tried again.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        query = harness::RunChild(target.Command("reg", {"query", key, "/v", name}),
+                                  install.Directory(), target.Environment(), 120);
+        if (query.exitCode == 0 || !query.output.empty()) break;
+    }
     if (query.exitCode != 0) return std::nullopt;
     const std::string marker = "REG_SZ    ";
     const std::string::size_type at = query.output.find(marker);
