@@ -1,9 +1,9 @@
 // The registry on POSIX: a store in one ".reg" text file, by default "registry.reg" in the
 // folder of the running program. Every operation reads the file afresh, so a change made by
-// another process is seen at once; every change rewrites the whole store into a temporary
-// file beside it and renames that into place, so the store is never left half written.
-// Writers in one process take turns; writers in different processes are not serialised and
-// the last one wins.
+// another process is seen at once (only the parsing of unchanged bytes is saved); every change
+// rewrites the whole store into a temporary file beside it and renames that into place, so the
+// store is never left half written. Writers in one process take turns; writers in different
+// processes are not serialised and the last one wins.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -86,7 +86,22 @@ bool LoadStore(const std::string& file, RegFile* store) {
     }
     close(fd);
     if (text.empty()) return true;
-    return RegFile::Parse(text, store, nullptr);
+    // A key walk reads the store once per step: the text last parsed is kept with its parse,
+    // and a store whose bytes have not changed is not parsed again.
+    static std::mutex parsedMutex;
+    static std::string parsedFile;
+    static std::string parsedText;
+    static RegFile parsed;
+    std::lock_guard<std::mutex> lock(parsedMutex);
+    if (file == parsedFile && text == parsedText) {
+        *store = parsed;
+        return true;
+    }
+    if (!RegFile::Parse(text, store, nullptr)) return false;
+    parsedFile = file;
+    parsedText = std::move(text);
+    parsed = *store;
+    return true;
 }
 
 bool WriteAll(int fd, const std::string& text) {
