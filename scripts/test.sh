@@ -14,7 +14,7 @@ failed=0
 flaky=()
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" \
-    "${E2E_PACKAGES[@]}" "${NETNS_PACKAGES[@]}" "${DESKTOP_PACKAGES[@]}" || {
+    "${E2E_PACKAGES[@]}" "${NETNS_PACKAGES[@]}" "${DESKTOP_PACKAGES[@]}" "${CUPS_PACKAGES[@]}" || {
     echo "package installation failed"
     echo "0 passed, 1 failed"
     exit 1

@@ -23,12 +23,14 @@ ensure_packages() {
         "${missing[@]}" >/dev/null || return 1
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ googletest clang-format)
+BUILD_PACKAGES=(cmake ninja-build g++ googletest clang-format libcups2-dev)
 # python3 draws the programs' icons from their text sources at build time.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 locales python3)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev mingw-w64-tools wine64 locales python3)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 E2E_PACKAGES=(chromium chromium-driver python3)
 NETNS_PACKAGES=(iproute2)
+# The native caller's tests run a CUPS scheduler of their own and make queues with lpadmin.
+CUPS_PACKAGES=(cups-daemon cups-client)
 # The tests' desktop: a virtual X display, xdotool and xmessage for native windows, import
 # for screenshots, and one small font with Japanese, Chinese and Korean glyphs for Wine.
 DESKTOP_PACKAGES=(xvfb xdotool imagemagick x11-utils fonts-wqy-microhei)
@@ -75,7 +77,8 @@ hold_wine_desktop() {
     local holder=${WINEPREFIX%/wineprefix}/tests/window/hold_desktop.exe
     local ready=${WINEPREFIX%/wineprefix}/hold_desktop.out
     [ -n "${VELKOR_TEST_DISPLAY:-}" ] && [ -f "$holder" ] || return 0
-    grep -q ready "$ready" 2>/dev/null && pgrep -f hold_desktop.exe >/dev/null && return 0
+    # Only this tree's holder counts: another tree's keeps another prefix's desktop.
+    grep -q ready "$ready" 2>/dev/null && pgrep -f -- "$holder" >/dev/null && return 0
     rm -f "$ready"
     DISPLAY=$VELKOR_TEST_DISPLAY "$WINE64" "$holder" </dev/null >"$ready" 2>/dev/null &
     wait_until 60 grep -q ready "$ready" || echo "== Wine's desktop holder did not start"
