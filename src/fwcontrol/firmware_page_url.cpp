@@ -5,8 +5,21 @@
 #include <cstdio>
 
 std::string FirmwarePageUrl(const std::string& address, const std::string& cachedPath) {
+    // The engine splits its query at "&" and "=" and decodes "+" and "%xx": those bytes, "#"
+    // (which ends a URL's query) and blanks are escaped, so that it reads the path it was
+    // given; every other byte goes in as it is.
+    std::string path;
+    for (const char c : cachedPath) {
+        if (std::string(" %&+#=").find(c) == std::string::npos) {
+            path += c;
+            continue;
+        }
+        char escaped[4];
+        std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+        path += escaped;
+    }
     return "http://" + address +
-           ":8190/FwDownload.html?nextpage=FwEnd.html&abs=1&file-to-send=" + cachedPath;
+           ":8190/FwDownload.html?nextpage=FwEnd.html&abs=1&file-to-send=" + path;
 }
 
 std::string WorkstationAddress() {

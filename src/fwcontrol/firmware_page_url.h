@@ -5,7 +5,8 @@
 #include <string>
 
 /// "http://<address>:8190/FwDownload.html?nextpage=FwEnd.html&abs=1&file-to-send=<path>";
-/// the path goes in as it is (the engine takes the raw path).
+/// the path goes in as it is but for the bytes the engine's query reading would change
+/// (blank, "%", "&", "+", "#", "="), which are written "%xx".
 std::string FirmwarePageUrl(const std::string& address, const std::string& cachedPath);
 
 /// The workstation's first IP address ("%u.%u.%u.%u"), or "127.0.0.1" when the host name

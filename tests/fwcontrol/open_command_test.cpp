@@ -53,10 +53,13 @@ TEST(OpenCommand, ReplacesExactlyTheLastThreeCharacters) {
     EXPECT_EQ(command, "D:\\a.b\\FW.exe %1");
 }
 
-TEST(FirmwarePageUrl, PutsTheCachedPathInRaw) {
-    EXPECT_EQ(FirmwarePageUrl("10.1.2.3", "C:\\Temp Files\\a&b[1].fmw"),
+TEST(FirmwarePageUrl, EscapesOnlyWhatTheEnginesQueryReadingWouldChange) {
+    EXPECT_EQ(FirmwarePageUrl("10.1.2.3", "C:\\Temp Files\\a&b+c%41#d=e[1].fmw"),
               "http://10.1.2.3:8190/FwDownload.html?nextpage=FwEnd.html&abs=1&file-to-send="
-              "C:\\Temp Files\\a&b[1].fmw");
+              "C:\\Temp%20Files\\a%26b%2Bc%2541%23d%3De[1].fmw");
+    EXPECT_EQ(FirmwarePageUrl("127.0.0.1", "C:\\users\\x\\INetCache\\IE\\a[0].fmw"),
+              "http://127.0.0.1:8190/FwDownload.html?nextpage=FwEnd.html&abs=1&file-to-send="
+              "C:\\users\\x\\INetCache\\IE\\a[0].fmw");
 }
 
 TEST(FirmwarePageUrl, WorkstationAddressIsDottedDecimal) {

