@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -408,13 +409,17 @@ TEST_F(FirmwareControl, EngineSendsTheCachedFileToThePrinter) {
         "<prod-number-file>id.prn</prod-number-file>\n"
         "<product-number-timeout>2</product-number-timeout>\n<commands>\n"
         "<command><name>firmware</name><html-page>FwDownload.html</html-page>"
-        "<file-to-send>none.fw</file-to-send><write-timeout>5</write-timeout></command>\n"
+        "<file-to-send>none.fw</file-to-send><display-progress>yes</display-progress>"
+        "<write-timeout>5</write-timeout></command>\n"
         "</commands>\n</module>\n");
     install.WriteFile(dir + "/vw/id.prn", "ID?\r\n");
     install.WriteFile(
         dir + "/www/FwDownload.html",
         "<html><body>error=[[display error]];next=[[display nextpage]]</body></html>");
     install.WriteFile(dir + "/www/FwEnd.html", "<html><body>done</body></html>");
+    install.WriteFile(dir + "/www/Progress.html",
+                      "<html><body>[[display data-send-progress]]/[[display data-transfer-status]]"
+                      "</body></html>");
     install.WriteFile(dir + "/www/Exit.html", "<html><body>bye</body></html>");
     install.WriteParams(std::string("Name:Firmware plotter\r\nTCP\r\nIP: ") + printerAddress +
                         "\r\nPort: 9100\r\nModule:fwmod\r\n");
@@ -440,6 +445,22 @@ TEST_F(FirmwareControl, EngineSendsTheCachedFileToThePrinter) {
     EXPECT_THAT(answer.body, HasSubstr("error=0;next=FwEnd.html")) << url;
     ASSERT_TRUE(printer.WaitUntilReceived(5 + kFirmwareBytes.size()));
     EXPECT_EQ(printer.Received(), "ID?\r\n" + kFirmwareBytes);
+    EXPECT_THAT(Exchange(GetRequest("/Progress.html"), 30).body, HasSubstr("100/done"));
+
+    // A cached file whose path has blanks, "&" and "+", escaped the way the control escapes
+    // them: the engine reads the path back and sends that file.
+    const std::string awkward = m_folder->PathOf("fw files & more");
+    std::filesystem::create_directories(awkward);
+    std::ofstream(awkward + "/a b+c[1].fmw", std::ios::binary) << kFirmwareBytes;
+    std::string escaped;
+    for (const char c : WinePath(awkward + "/a b+c[1].fmw")) {
+        escaped += c == ' ' ? "%20" : c == '&' ? "%26" : c == '+' ? "%2B" : std::string(1, c);
+    }
+    const HttpAnswer again = Exchange(
+        GetRequest("/FwDownload.html?nextpage=FwEnd.html&abs=1&file-to-send=" + escaped), 30);
+    EXPECT_THAT(again.body, HasSubstr("error=0;next=FwEnd.html")) << escaped;
+    ASSERT_TRUE(printer.WaitUntilReceived(5 + 2 * kFirmwareBytes.size()));
+    EXPECT_EQ(printer.Received(), "ID?\r\n" + kFirmwareBytes + kFirmwareBytes);
     engine.Stop("Exit.html");
 }
 
