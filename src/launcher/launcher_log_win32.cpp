@@ -2,20 +2,10 @@
 
 #include <windows.h>
 
-#include <ctime>
-
-#include "platform/clock.h"
 #include "selector/selector_log.h"
 
 void LauncherLog::Write(const std::string& message) {
-    const platform::LocalTime now = platform::CurrentLocalTime();
-    std::tm when{};
-    when.tm_year = now.year - 1900;
-    when.tm_mon = now.month - 1;
-    when.tm_mday = now.day;
-    when.tm_hour = now.hour;
-    when.tm_min = now.minute;
-    const std::string line = SelectorLog::FormatLine(when, message);
+    const std::string line = SelectorLog::LineNow(message);
     // No sharing: a second launcher writing at the same moment fails to open and drops its
     // line rather than interleaving with this one. The bytes go out as formatted, LF and all.
     const HANDLE file = CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,

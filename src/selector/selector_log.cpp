@@ -24,7 +24,7 @@ std::string SelectorLog::FormatLine(const std::tm& when, const std::string& mess
     return line;
 }
 
-void SelectorLog::Write(const std::string& message) {
+std::string SelectorLog::LineNow(const std::string& message) {
     const platform::LocalTime now = platform::CurrentLocalTime();
     std::tm when{};
     when.tm_year = now.year - 1900;
@@ -33,7 +33,11 @@ void SelectorLog::Write(const std::string& message) {
     when.tm_hour = now.hour;
     when.tm_min = now.minute;
     when.tm_sec = now.second;
-    const std::string line = FormatLine(when, message);
+    return FormatLine(when, message);
+}
+
+void SelectorLog::Write(const std::string& message) {
+    const std::string line = LineNow(message);
     // Text mode on purpose: on Windows the line ends in CR LF like every other text log there.
     std::FILE* file = std::fopen(m_path.c_str(), "a");
     if (file == nullptr) return;

@@ -18,6 +18,8 @@ public:
     /// "day-month-year<TAB>hour:minute<TAB>:: message" and a line break, numbers without
     /// leading zeros.
     static std::string FormatLine(const std::tm& when, const std::string& message);
+    /// The line of `message` stamped with the local time now.
+    static std::string LineNow(const std::string& message);
 
     const std::string& Path() const { return m_path; }
 
