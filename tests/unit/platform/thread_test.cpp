@@ -58,7 +58,8 @@ TEST(ReentrantLock, NestedEntriesExcludeOtherThreads) {
 TEST(Clock, SleepLastsAtLeastItsTime) {
     const auto before = platform::MillisecondsNow();
     platform::SleepMilliseconds(50);
-    EXPECT_GE(platform::MillisecondsNow() - before, 45u);
+    // Windows tick counts move in steps of about 16 ms, so one step may be lost.
+    EXPECT_GE(platform::MillisecondsNow() - before, 50u - 16u);
 }
 
 TEST(Clock, LocalTimeIsACalendarDate) {
