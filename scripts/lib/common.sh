@@ -25,7 +25,7 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ googletest clang-format libcups2-dev)
 # python3 draws the programs' icons from their text sources at build time.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev mingw-w64-tools wine64 locales python3)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev mingw-w64-tools wine64 locales python3 nsis)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 E2E_PACKAGES=(chromium chromium-driver python3)
 NETNS_PACKAGES=(iproute2)
