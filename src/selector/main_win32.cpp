@@ -1,9 +1,14 @@
 #include <windows.h>
 
+#include "selector/selector_params.h"
 #include "selector/selector_program_win32.h"
 
-// The whole command line after the program name: the selector launcher passes the start page.
+// The selector launcher passes the start page as the whole command line, with no program name
+// before it.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-    return RunPrinterSelector(instance, commandLine != nullptr ? commandLine : "",
+    const char* whole = GetCommandLineA();
+    return RunPrinterSelector(instance,
+                              SelectorCommandLine(whole != nullptr ? whole : "",
+                                                  commandLine != nullptr ? commandLine : ""),
                               platform::UsbHost::System());
 }

@@ -11,6 +11,11 @@ std::string StartPageOf(const std::string& commandLine) {
     return "MainMenu.html";
 }
 
+std::string SelectorCommandLine(const std::string& whole, const std::string& afterProgram) {
+    if (afterProgram.find(".html") != std::string::npos) return afterProgram;
+    return whole.find(".html") != std::string::npos ? whole : afterProgram;
+}
+
 std::string SelectorParamsText(const PrinterEntry& entry, const std::string& startPage) {
     const std::string module = SelectorModuleOf(entry.model);
     std::string text = "Name: " + entry.queueName + "\n";

@@ -11,6 +11,12 @@ class SelectorLog;
 /// else "MainMenu.html".
 std::string StartPageOf(const std::string& commandLine);
 
+/// The command line the start page is read from. The launcher starts the selector with the
+/// page as its whole command line, so the page is the first word, which the runtime's
+/// "arguments" (`afterProgram`) skip as the program's name; a user who types the page after
+/// the program has it there.
+std::string SelectorCommandLine(const std::string& whole, const std::string& afterProgram);
+
 /// The params file's text for `entry`, lines joined by single line feeds, no final break.
 std::string SelectorParamsText(const PrinterEntry& entry, const std::string& startPage);
 

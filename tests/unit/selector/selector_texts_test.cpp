@@ -107,6 +107,25 @@ TEST(StartPageOf, WholeCommandLineWhenItHoldsHtmlAnywhere) {
     for (const auto& c : cases) EXPECT_EQ(StartPageOf(c.first), c.second) << c.first;
 }
 
+// The launcher's command line is the page alone; a typed one has the program before the page.
+TEST(SelectorCommandLine, FindsThePageWhereverTheStarterPutIt) {
+    struct Case {
+        const char* whole;
+        const char* afterProgram;
+        const char* startPage;
+    };
+    const Case cases[] = {
+        {"ColorStart.html", "", "ColorStart.html"},
+        {"\"C:\\Plotara\\printer_selector.exe\" ColorStart.html", "ColorStart.html",
+         "ColorStart.html"},
+        {"C:\\Plotara\\printer_selector.exe", "", "MainMenu.html"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StartPageOf(SelectorCommandLine(c.whole, c.afterProgram)), c.startPage)
+            << c.whole;
+    }
+}
+
 TEST(SelectorBrowserProgram, CutsTheProgramOutOfTheOpenCommand) {
     const std::pair<const char*, const char*> cases[] = {
         {"\"C:\\Program Files\\IE\\iexplore.exe\" -nohome", "C:\\Program Files\\IE\\iexplore.exe"},
