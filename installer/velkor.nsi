@@ -37,6 +37,9 @@ InstallDirRegKey HKLM "${INSTALLATION_KEY}" "PATH"
 BrandingText "Orvik Plotara system maintenance ${VERSION}"
 
 !define MUI_ABORTWARNING
+; The product name is long: some languages need the third title line.
+!define MUI_WELCOMEPAGE_TITLE_3LINES
+!define MUI_FINISHPAGE_TITLE_3LINES
 !define MUI_LANGDLL_REGISTRY_ROOT HKLM
 !define MUI_LANGDLL_REGISTRY_KEY "${UNINSTALL_KEY}"
 !define MUI_LANGDLL_REGISTRY_VALUENAME "Installer Language"
