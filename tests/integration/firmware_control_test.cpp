@@ -25,6 +25,7 @@
 #include "harness/desktop.h"
 #include "harness/installation_builder.h"
 #include "harness/program_target.h"
+#include "integration/firmware_file_server.h"
 #include "integration/http_client.h"
 #include "integration/installation.h"
 #include "integration/running_engine.h"
@@ -47,62 +48,6 @@ const std::string kLibraryId = "{6C3F0A9B-1E42-4D7B-A58C-93D1F2E6B047}";
 const std::string kInterfaceId = "{8D5A2C17-4B9E-4E60-A3F1-5C27E09B6D42}";
 const std::string kProgId = "OrvikFmwHelper.OrvikFmwHandler";
 const std::string kFirmwareBytes = std::string("FW\x01\x02 firmware image\r\n\0tail", 26);
-
-/// Answers GET /firmware.fmw on 127.0.0.1 with the firmware bytes, anything else with 404.
-class FirmwareFileServer {
-public:
-    FirmwareFileServer() {
-        m_socket = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof(address);
-        if (bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-            listen(m_socket, 8) != 0 ||
-            getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            return;
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { Serve(); });
-    }
-    ~FirmwareFileServer() {
-        m_stopping = true;
-        shutdown(m_socket, SHUT_RDWR);
-        close(m_socket);
-        if (m_thread.joinable()) m_thread.join();
-    }
-
-    int Port() const { return m_port; }
-    int Requests() const { return m_requests; }
-
-private:
-    void Serve() {
-        while (!m_stopping) {
-            int connection = accept(m_socket, nullptr, nullptr);
-            if (connection < 0) return;
-            std::string request;
-            char buffer[1024];
-            ssize_t got;
-            while (request.find("\r\n\r\n") == std::string::npos &&
-                   (got = recv(connection, buffer, sizeof(buffer), 0)) > 0)
-                request.append(buffer, got);
-            ++m_requests;
-            const bool known = request.rfind("GET /firmware.fmw ", 0) == 0;
-            const std::string body = known ? kFirmwareBytes : "";
-            const std::string answer =
-                std::string(known ? "HTTP/1.0 200 OK" : "HTTP/1.0 404 Not Found") +
-                "\r\nContent-Type: application/x-fmw\r\nContent-Length: " +
-                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-            send(connection, answer.data(), answer.size(), MSG_NOSIGNAL);
-            close(connection);
-        }
-    }
-
-    int m_socket = -1;
-    int m_port = 0;
-    std::atomic<bool> m_stopping{false};
-    std::atomic<int> m_requests{0};
-    std::thread m_thread;
-};
 
 /// Keys under HKEY_CLASSES_ROOT as `reg query /s` lists them: key path -> value name ->
 /// data; the default value is named "(Default)".
@@ -306,10 +251,9 @@ TEST_F(FirmwareControl, RegisteredTypeLibraryDescribesTheControl) {
 
 TEST_F(FirmwareControl, PropertyBagLoadSendsTheBrowserToTheFirmwarePage) {
     ASSERT_EQ(Register().exitCode, 0);
-    FirmwareFileServer server;
+    FirmwareFileServer server(kFirmwareBytes);
     ASSERT_NE(server.Port(), 0);
-    const std::string source =
-        "http://127.0.0.1:" + std::to_string(server.Port()) + "/firmware.fmw";
+    const std::string source = server.Address();
     const std::string record = m_folder->PathOf("navigated.txt");
     const auto run = Container({"load", kProgId, source, WinePath(record)});
     ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -375,9 +319,8 @@ TEST_F(FirmwareControl, ControlPaintsItsSourceValue) {
     harness::VirtualDisplay display;
     if (!display.IsUsable()) GTEST_SKIP() << "no X display";
     ASSERT_EQ(Register().exitCode, 0);
-    FirmwareFileServer server;
-    const std::string source =
-        "http://127.0.0.1:" + std::to_string(server.Port()) + "/firmware.fmw";
+    FirmwareFileServer server(kFirmwareBytes);
+    const std::string source = server.Address();
     const std::string title = "fw container";
     harness::BackgroundChild shown;
     ASSERT_TRUE(
@@ -429,11 +372,9 @@ TEST_F(FirmwareControl, EngineSendsTheCachedFileToThePrinter) {
     ASSERT_TRUE(engine.Start()) << "the engine did not serve";
 
     ASSERT_EQ(Register().exitCode, 0);
-    FirmwareFileServer server;
+    FirmwareFileServer server(kFirmwareBytes);
     const std::string record = m_folder->PathOf("navigated.txt");
-    const auto run = Container(
-        {"load", kProgId, "http://127.0.0.1:" + std::to_string(server.Port()) + "/firmware.fmw",
-         WinePath(record)});
+    const auto run = Container({"load", kProgId, server.Address(), WinePath(record)});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     std::string url;
     std::ifstream recordFile(record);
