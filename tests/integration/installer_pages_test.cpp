@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "harness/child_process.h"
@@ -38,6 +39,9 @@ const WizardLanguage kLanguages[] = {
     {"de_DE.UTF-8", "Installation von Orvik Plotara system maintenance",
      "installer-de-welcome.png"},
 };
+
+// Names the case by its locale in test lists, rather than by its bytes.
+void PrintTo(const WizardLanguage& language, std::ostream* out) { *out << language.locale; }
 
 class InstallerPages : public ::testing::TestWithParam<WizardLanguage> {
 protected:
