@@ -18,14 +18,16 @@
 
 namespace {
 
-// A port of its own: the engine's port may be in use by an integration test.
-constexpr std::uint16_t kPort = 18191;
+// Ports of their own: the engine's port may be in use by an integration test, and each test
+// runs as a process of its own, possibly beside the other one.
+constexpr std::uint16_t kAnswersPort = 18191;
+constexpr std::uint16_t kRequestPort = 18192;
 
 /// Accepts one connection, reads the request up to its blank line, answers and closes.
 class OneAnswerServer {
 public:
-    explicit OneAnswerServer(std::string answer)
-        : m_listening(OpenListeningSocket(CObjectFactory::Instance(), kPort)),
+    OneAnswerServer(std::string answer, std::uint16_t port)
+        : m_listening(OpenListeningSocket(CObjectFactory::Instance(), port)),
           m_thread([this, answer] { Serve(answer); }) {}
     ~OneAnswerServer() {
         if (m_thread.joinable()) m_thread.join();
@@ -58,9 +60,9 @@ private:
 
 enum class Outcome { HandOver, PortInUse, EngineInUse, ModuleInUse, OtherFailure };
 
-Outcome ProbeOnce(const std::string& module, const std::string& address) {
+Outcome ProbeOnce(const std::string& module, const std::string& address, std::uint16_t port) {
     try {
-        CRunningEngineProbe(CObjectFactory::Instance(), kPort).Probe(module, address);
+        CRunningEngineProbe(CObjectFactory::Instance(), port).Probe(module, address);
         return Outcome::HandOver;
     } catch (CTavrinPortInUse* caught) {
         TakeOwnership(caught);
@@ -95,15 +97,15 @@ TEST(RunningEngineProbe, EachAnswerStandsForItsFailure) {
         {"", Outcome::PortInUse},
     };
     for (const Case& c : cases) {
-        OneAnswerServer server(c.answer);
-        EXPECT_EQ(ProbeOnce("brenna", "127.0.0.2"), c.outcome) << c.answer;
+        OneAnswerServer server(c.answer, kAnswersPort);
+        EXPECT_EQ(ProbeOnce("brenna", "127.0.0.2", kAnswersPort), c.outcome) << c.answer;
     }
 }
 
 TEST(RunningEngineProbe, AsksForTheModuleCheckPageWithEncodedValues) {
     SocketLibraryUser sockets;
-    OneAnswerServer server("HTTP/1.1 200\r\nServer: tavrin/1.0\r\n\r\n");
-    EXPECT_EQ(ProbeOnce("quessel CAD", "\\\\host\\queue"), Outcome::HandOver);
+    OneAnswerServer server("HTTP/1.1 200\r\nServer: tavrin/1.0\r\n\r\n", kRequestPort);
+    EXPECT_EQ(ProbeOnce("quessel CAD", "\\\\host\\queue", kRequestPort), Outcome::HandOver);
     EXPECT_EQ(server.Request(),
               "GET tavrin_module.html?module=quessel+CAD&prtaddr=%5c%5chost%5cqueue HTTP/1.1\r\n"
               "Connection: Close\r\n\r\n");
