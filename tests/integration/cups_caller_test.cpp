@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "harness/wait.h"
+#include "integration/cups_caller_install.h"
 #include "integration/cups_server.h"
 #include "integration/http_client.h"
 #include "integration/installation.h"
@@ -41,41 +42,14 @@ const char* const kRecordingEngine =
     "{ pwd; cat params; } > \"start-$(date +%s%N)\"\n"
     "rm -f params\n";
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Ends what still runs in `folder` (an engine the caller started and the test could not stop
-// on its exit page), so no engine outlives its test.
-void EndProgramsRunningIn(const std::string& folder) {
-    std::error_code error;
-    for (fs::directory_iterator entry("/proc", error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::error_code ignored;
-        if (fs::read_symlink(entry->path() / "cwd", ignored).string() == folder) {
-            kill(std::stoi(name), SIGKILL);
-        }
-    }
-}
-
 class CupsCaller : public ::testing::Test {
 protected:
     CupsCaller() : install(TargetUnderTest()) {}
 
     void SetUp() override {
-        if (TargetUnderTest().IsWine()) GTEST_SKIP() << "the CUPS caller is the native program";
-        std::string built;
-        try {
-            built = TargetUnderTest().BuiltProgram("velkorcall");
-        } catch (const std::runtime_error& error) {
-            GTEST_SKIP() << error.what() << " (libcups was missing when it was configured)";
-        }
-        caller = install.Builder().InstallProgram(built, "velkorcall");
+        std::string whyNot;
+        caller = InstallCupsCaller(install, &whyNot);
+        if (caller.empty()) GTEST_SKIP() << whyNot;
         if (!cups.Start()) GTEST_SKIP() << cups.Problem();
     }
 

@@ -20,6 +20,7 @@
 
 #include "harness/desktop.h"
 #include "harness/wait.h"
+#include "integration/cups_caller_install.h"
 #include "integration/cups_server.h"
 #include "integration/headless_browser.h"
 #include "integration/http_client.h"
@@ -47,13 +48,6 @@ const char* const kModel = "orvik plotara 310ps";
 const char* const kPrinterBytesPerSecond = "1048576";
 const std::size_t kFirmwareBytes = 4u << 20;
 
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string DemoModuleSource() { return VELKOR_DEMO_MODULE; }
 
 // The text inside the element of `id` in the DOM the browser left (no nested markup).
@@ -73,23 +67,6 @@ std::string TitleOf(const std::string& dom) {
     std::smatch found;
     return std::regex_search(dom, found, std::regex("<title>([^<]*)</title>")) ? found[1].str()
                                                                                : "<no title>";
-}
-
-// Processes whose working directory is `folder`; with `program`, only those running it.
-std::vector<int> ProcessesIn(const std::string& folder, const std::string& program = "") {
-    std::vector<int> pids;
-    std::error_code error;
-    for (fs::directory_iterator entry("/proc", error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::error_code ignored;
-        if (fs::read_symlink(entry->path() / "cwd", ignored).string() != folder) continue;
-        if (!program.empty() && fs::read_symlink(entry->path() / "exe", ignored) != program)
-            continue;
-        pids.push_back(std::stoi(name));
-    }
-    return pids;
 }
 
 std::size_t Occurrences(const std::string& text, const std::string& part) {
@@ -130,22 +107,15 @@ protected:
     CupsJourney() : install(TargetUnderTest()) {}
 
     void SetUp() override {
-        if (TargetUnderTest().IsWine()) GTEST_SKIP() << "the CUPS caller is the native program";
-        std::string built;
-        try {
-            built = TargetUnderTest().BuiltProgram("velkorcall");
-        } catch (const std::runtime_error& error) {
-            GTEST_SKIP() << error.what() << " (libcups was missing when it was configured)";
-        }
         if (!HeadlessBrowserAvailable()) GTEST_SKIP() << "no Chromium to walk the pages with";
-        caller = install.Builder().InstallProgram(built, "velkorcall");
+        std::string whyNot;
+        caller = InstallCupsCaller(install, &whyNot);
+        if (caller.empty()) GTEST_SKIP() << whyNot;
         if (!cups.Start()) GTEST_SKIP() << cups.Problem();
     }
 
     // No engine of this installation outlives the test, whatever step failed.
-    void TearDown() override {
-        for (const int pid : ProcessesIn(install.Directory())) kill(pid, SIGKILL);
-    }
+    void TearDown() override { EndProgramsRunningIn(install.Directory()); }
 
     // Laid out as the installer leaves a product: the engine, the demo module in the folder
     // named after its models, and the registry naming both.
