@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "printerio/port_classifier.h"
+#include "text/ascii_case.h"
 
 namespace {
 
@@ -12,17 +13,6 @@ const char* const kPrinterPort = "9100";
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 int HexValue(char c) {
@@ -59,7 +49,7 @@ std::string DeviceIdField(const std::string& deviceId, std::initializer_list<con
             std::string key = field.substr(0, colon);
             while (!key.empty() && key.front() == ' ') key.erase(0, 1);
             for (const char* wanted : keys) {
-                if (EqualNoCase(key, wanted)) return field.substr(colon + 1);
+                if (EqualsIgnoringAsciiCase(key, wanted)) return field.substr(colon + 1);
             }
         }
         start = end + 1;
@@ -151,8 +141,10 @@ CupsConnection MapUsb(const std::string& uri, const std::vector<UsbPrinterNode>&
     const std::string model = PercentDecoded(rest.substr(slash + 1));
     const std::string serial = QueryValue(query, "serial");
     for (const UsbPrinterNode& node : usbNodes) {
-        if (!EqualNoCase(DeviceIdField(node.deviceId, {"MFG", "MANUFACTURER"}), make)) continue;
-        if (!EqualNoCase(DeviceIdField(node.deviceId, {"MDL", "MODEL"}), model)) continue;
+        if (!EqualsIgnoringAsciiCase(DeviceIdField(node.deviceId, {"MFG", "MANUFACTURER"}), make))
+            continue;
+        if (!EqualsIgnoringAsciiCase(DeviceIdField(node.deviceId, {"MDL", "MODEL"}), model))
+            continue;
         if (!serial.empty() && node.serial != serial &&
             DeviceIdField(node.deviceId, {"SN", "SERN", "SERIALNUMBER"}) != serial) {
             continue;

@@ -1,23 +1,11 @@
 #include "selector/supported_printers.h"
 
-#include <cctype>
-
 #include "platform/program.h"
 #include "platform/registry.h"
 #include "selector/selector_log.h"
+#include "text/ascii_case.h"
 
 namespace {
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 const char* LogLineOf(SupportedPrinterRead failure) {
     switch (failure) {
@@ -42,7 +30,7 @@ Verdict Check(SupportedPrinterDocument& document, long printers, const std::stri
             log.Write(LogLineOf(read));
             return Verdict::Unreadable;
         }
-        if (!EqualIgnoringCase(texts.model, entry.model)) continue;
+        if (!EqualsIgnoringAsciiCase(texts.model, entry.model)) continue;
         // A model may be listed again further down with the colour start page allowed.
         if (colorStart && texts.colorStart != "yes") continue;
         entry.displayName = EntryText(texts.displayName);
